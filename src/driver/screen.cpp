@@ -1,0 +1,52 @@
+#include "driver/screen.h"
+
+void screen_state_init(screen_state &s)
+{
+    mpz_init_set_ui(s.base, 3);
+    mpz_init(s.residue);
+}
+
+void screen_state_clear(screen_state &s)
+{
+    mpz_clear(s.base);
+    mpz_clear(s.residue);
+}
+
+namespace {
+
+// The smallest of 2, 3, 5, ..., 99999 that divides n, or 0 if none does.
+// Floor remainders make a negative n behave like its absolute value.
+unsigned long small_divisor(const mpz_t n)
+{
+    if (mpz_fdiv_ui(n, 2) == 0)
+        return 2;
+    for (unsigned long d = 3; d <= 100000; d += 2)
+        if (mpz_fdiv_ui(n, d) == 0)
+            return d;
+    return 0;
+}
+
+} // namespace
+
+bool screen_number(const mpz_t n, std::FILE *out, screen_state &s)
+{
+    std::fputs("Testing for divisors up to 100000...", out);
+    std::fflush(out);
+    if (unsigned long d = small_divisor(n)) {
+        std::fprintf(out, "Number divisible by %lu\n", d);
+        return false;
+    }
+    std::fputs(" Done\n\n", out);
+
+    std::fputs("PSeudoPrimality test in base 3...", out);
+    std::fflush(out);
+    // A negative n has no base-3 test of its own; it is turned away here
+    // rather than handed to a modulus of the wrong sign.
+    bool passed = mpz_sgn(n) > 0;
+    if (passed) {
+        mpz_powm(s.residue, s.base, n, n);
+        passed = mpz_cmp_ui(s.residue, 3) == 0;
+    }
+    std::fputs(passed ? " Done\n\n" : " FAILED\n\n", out);
+    return passed;
+}

@@ -1,0 +1,20 @@
+// Screening: the cheap checks a number must pass before any matrix test.
+// Trial division by 2 and by every odd d from 3 to 99999 (about 50,000
+// word remainders, no square-root bound), then a Fermat test 3^N = 3 mod N.
+// Primes below 100000 are reported as divisible by themselves, on purpose:
+// the matrix tests are for large composites.
+#pragma once
+
+#include <cstdio>
+#include <gmp.h>
+
+struct screen_state {
+    mpz_t base;    // 3
+    mpz_t residue; // 3^N mod N
+};
+
+void screen_state_init(screen_state &s);
+void screen_state_clear(screen_state &s);
+
+// Prints the screening transcript for n to out and returns whether n passed.
+bool screen_number(const mpz_t n, std::FILE *out, screen_state &s);

@@ -1,0 +1,36 @@
+// Drawing a random matrix M = [[d, e], [f, g]] fit for a factoring test.
+//
+// Entries come from rng_draw() (0 .. 32767). With D = dg - ef and
+// discriminant Delta = (d - g)^2 + 4ef = (d + g)^2 - 4D, M is accepted when
+//   1. gcd(D, N) = 1          (M is invertible modulo every prime of N),
+//   2. Delta > 100,
+//   3. Jacobi(Delta / N) = 1,
+//   4. Delta > 1000000 and Delta is prime,
+// checked in that order. Delta <= 5 * 32767^2 < 2^33.
+#pragma once
+
+#include "engine/matrix.h"
+
+#include <gmp.h>
+
+enum class matrix_verdict {
+    accepted,
+    determinant_not_coprime,
+    discriminant_too_small,
+    jacobi_not_one,
+    discriminant_not_large_prime,
+};
+
+struct select_scratch {
+    mpz_t determinant, common, discriminant, product;
+};
+
+void select_scratch_init(select_scratch &s);
+void select_scratch_clear(select_scratch &s);
+
+// The first condition m fails for an odd n > 1, or accepted.
+matrix_verdict check_matrix(const matrix2 &m, const mpz_t n, select_scratch &s);
+
+// m = the first accepted matrix, four fresh draws per attempt. n must be odd
+// and above 1. Returns the number of attempts it took.
+unsigned long select_matrix(matrix2 &m, const mpz_t n, select_scratch &s);
