@@ -1,0 +1,129 @@
+// The random source and the acceptance rules for a test matrix.
+#include "engine/rng.h"
+#include "engine/select_matrix.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+const char carmichael[] = "6178246534322281"; // 100981 * 201961 * 302941
+
+struct matrix_guard {
+    matrix2 m;
+    matrix_guard(long d, long e, long f, long g)
+    {
+        matrix_init(m);
+        mpz_set_si(m.x[0], d);
+        mpz_set_si(m.x[1], e);
+        mpz_set_si(m.x[2], f);
+        mpz_set_si(m.x[3], g);
+    }
+    ~matrix_guard() { matrix_clear(m); }
+};
+
+class selection : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        mpz_init_set_str(n, carmichael, 10);
+        select_scratch_init(s);
+    }
+    void TearDown() override
+    {
+        select_scratch_clear(s);
+        mpz_clear(n);
+    }
+    std::vector<unsigned long> entries(const matrix2 &m)
+    {
+        return {mpz_get_ui(m.x[0]), mpz_get_ui(m.x[1]), mpz_get_ui(m.x[2]), mpz_get_ui(m.x[3])};
+    }
+    mpz_t n;
+    select_scratch s;
+};
+
+TEST(rng, first_draws_from_seed_one)
+{
+    rng_seed(1);
+    const unsigned expected[] = {41, 18467, 6334, 26500, 19169};
+    for (unsigned want : expected)
+        EXPECT_EQ(rng_draw(), want);
+}
+
+TEST(rng, draws_stay_below_two_to_fifteen)
+{
+    rng_seed(0xFFFFFFFFu);
+    for (int i = 0; i < 100000; ++i)
+        ASSERT_LE(rng_draw(), 32767u);
+}
+
+TEST_F(selection, first_matrices_from_seed_one)
+{
+    rng_seed(1);
+    matrix2 m;
+    matrix_init(m);
+    EXPECT_EQ(select_matrix(m, n, s), 9u); // draws 33 to 36
+    EXPECT_EQ(entries(m), (std::vector<unsigned long>{14771, 11538, 1869, 19912}));
+    select_matrix(m, n, s);
+    EXPECT_EQ(entries(m), (std::vector<unsigned long>{12044, 21659, 26292, 26439}));
+    matrix_clear(m);
+}
+
+// Discriminants are (d - g)^2 + 4ef; the verdicts were checked with PARI/GP.
+TEST_F(selection, each_rule_rejects)
+{
+    const struct {
+        const char *why;
+        long d, e, f, g;
+        matrix_verdict verdict;
+    } cases[] = {
+        {"determinant 0", 1, 1, 1, 1, matrix_verdict::determinant_not_coprime},
+        {"determinant 100981, a factor of N", 10, 1, 9, 10099,
+         matrix_verdict::determinant_not_coprime},
+        {"discriminant 0", 5, 0, 0, 5, matrix_verdict::discriminant_too_small},
+        {"discriminant 100", 12, 0, 0, 2, matrix_verdict::discriminant_too_small},
+        {"discriminant 100981, Jacobi 0", 2, 5, 5049, 1, matrix_verdict::jacobi_not_one},
+        {"discriminant 105, Jacobi -1", 2, 2, 13, 1, matrix_verdict::jacobi_not_one},
+        {"discriminant 101, prime below the bound", 2, 5, 5, 1,
+         matrix_verdict::discriminant_not_large_prime},
+        {"discriminant 999961, prime below the bound", 2, 30, 8333, 1,
+         matrix_verdict::discriminant_not_large_prime},
+        {"discriminant 1000001 = 101 * 9901", 2, 400, 625, 1,
+         matrix_verdict::discriminant_not_large_prime},
+        {"first accepted matrix of seed 1", 14771, 11538, 1869, 19912, matrix_verdict::accepted},
+    };
+    for (const auto &c : cases) {
+        matrix_guard m(c.d, c.e, c.f, c.g);
+        EXPECT_EQ(check_matrix(m.m, n, s), c.verdict) << c.why;
+    }
+}
+
+TEST_F(selection, accepted_matrices_meet_every_rule)
+{
+    rng_seed(12345);
+    matrix2 m;
+    matrix_init(m);
+    mpz_t det, disc, t;
+    mpz_inits(det, disc, t, nullptr);
+    for (int i = 0; i < 200; ++i) {
+        select_matrix(m, n, s);
+        for (auto &entry : m.x)
+            ASSERT_LE(mpz_get_ui(entry), 32767u);
+        mpz_mul(det, m.x[0], m.x[3]);
+        mpz_submul(det, m.x[1], m.x[2]);
+        mpz_gcd(t, det, n);
+        EXPECT_EQ(mpz_cmp_ui(t, 1), 0);
+        mpz_add(disc, m.x[0], m.x[3]);
+        mpz_mul(disc, disc, disc);
+        mpz_submul_ui(disc, det, 4);
+        EXPECT_GT(mpz_cmp_ui(disc, 1000000), 0);
+        EXPECT_LE(mpz_cmp_ui(disc, 5368381445ul), 0);
+        EXPECT_EQ(mpz_jacobi(disc, n), 1);
+        EXPECT_GT(mpz_probab_prime_p(disc, 30), 0);
+    }
+    mpz_clears(det, disc, t, nullptr);
+    matrix_clear(m);
+}
+
+} // namespace
