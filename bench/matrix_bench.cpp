@@ -110,7 +110,7 @@ void bare_arithmetic(benchmark::State &state)
 
 void sizes(benchmark::internal::Benchmark *b)
 {
-    for (long bits : {512, 1024, 2048, 4096, 8192})
+    for (long bits : {256, 512, 1024, 2048, 4096, 8192})
         b->Arg(bits);
     b->Unit(benchmark::kMillisecond);
 }
