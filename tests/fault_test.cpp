@@ -1,0 +1,126 @@
+// Faults around the tool's files and streams. In every case the run must
+// end, say what it promises on the console, and leave the records already
+// in results.fic exactly as they were.
+#include "harness.h"
+#include "process.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string earlier_record =
+    "Brovanten V1.1r     T.Osbervan      Tue Dec 08 20:03:41 2026\n \n\n"
+    "Number = 6178246534322281  (53 bits)\n"
+    "Factor = 302941  (19 bits)\n"
+    "\n\nSecondary certificate : 9341732956540616235605375\n" +
+    log_separator;
+
+const std::string carmichael = "6178246534322281\n";
+
+enum class expect { split, not_found, any_end };
+
+struct fault {
+    const char *name;
+    void (*prepare)();
+    stdin_setup in;
+    stdout_setup out;
+    expect console;
+    bool record_added; // a new record follows the earlier one
+};
+
+void with_number() { write_file("number.fic", carmichael); }
+
+const fault faults[] = {
+    {"log is a folder", [] { with_number(); unlink("results.fic"); mkdir("results.fic", 0755); },
+     stdin_setup::end_of_file, stdout_setup::captured, expect::split, false},
+    {"log links to a full device", [] { with_number(); unlink("results.fic"); symlink("/dev/full", "results.fic"); },
+     stdin_setup::end_of_file, stdout_setup::captured, expect::split, false},
+    {"number file is a fifo", [] { mkfifo("number.fic", 0644); },
+     stdin_setup::end_of_file, stdout_setup::captured, expect::not_found, false},
+    {"number file links to /dev/zero", [] { symlink("/dev/zero", "number.fic"); },
+     stdin_setup::end_of_file, stdout_setup::captured, expect::not_found, false},
+    {"number file links to /dev/null", [] { symlink("/dev/null", "number.fic"); },
+     stdin_setup::end_of_file, stdout_setup::captured, expect::not_found, false},
+    {"standard input closed", with_number,
+     stdin_setup::closed, stdout_setup::captured, expect::split, true},
+    {"reader of standard output gone", with_number,
+     stdin_setup::end_of_file, stdout_setup::reader_gone, expect::any_end, true},
+};
+
+class faults_test : public ::testing::TestWithParam<fault> {};
+
+TEST_P(faults_test, run_ends_and_earlier_records_stay)
+{
+    const fault &f = GetParam();
+    scratch_dir dir;
+    write_file("results.fic", earlier_record);
+    f.prepare();
+
+    process_result r = run_binary(f.in, f.out);
+    ASSERT_TRUE(r.ended) << "the run did not end";
+    ASSERT_TRUE(WIFEXITED(r.status)) << "ended by signal " << WTERMSIG(r.status);
+
+    switch (f.console) {
+    case expect::split:
+        EXPECT_EQ(r.output.compare(0, banner.size(), banner), 0);
+        EXPECT_NE(r.output.find("\nFactors :\n"), std::string::npos) << r.output;
+        EXPECT_EQ(r.output.substr(r.output.size() - closing_prompt.size()), closing_prompt);
+        break;
+    case expect::not_found:
+        EXPECT_EQ(r.output, banner + "File not found\n" + closing_prompt);
+        break;
+    case expect::any_end:
+        break;
+    }
+
+    struct stat st;
+    if (lstat("results.fic", &st) == 0 && S_ISREG(st.st_mode)) {
+        std::string log = read_file("results.fic");
+        ASSERT_EQ(log.compare(0, earlier_record.size(), earlier_record), 0) << log;
+        std::string added = log.substr(earlier_record.size());
+        if (f.record_added) {
+            EXPECT_EQ(added.compare(0, 36, "Brovanten V1.1r     T.Osbervan      "), 0) << added;
+            EXPECT_NE(added.find("Secondary certificate : "), std::string::npos) << added;
+            EXPECT_EQ(added.substr(added.size() - log_separator.size()), log_separator);
+        } else {
+            EXPECT_EQ(added, "");
+        }
+    }
+}
+
+void PrintTo(const fault &f, std::ostream *os)
+{
+    *os << f.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(process, faults_test, ::testing::ValuesIn(faults),
+                         [](const auto &info) {
+                             std::string name = info.param.name;
+                             for (char &c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return name;
+                         });
+
+TEST(process, read_only_folder_with_an_earlier_log)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    scratch_dir dir;
+    write_file("results.fic", earlier_record);
+    with_number();
+    chmod(".", 0555);
+    process_result r = run_binary(stdin_setup::end_of_file, stdout_setup::captured);
+    chmod(".", 0755);
+    ASSERT_TRUE(r.ended);
+    EXPECT_NE(r.output.find("\nFactors :\n"), std::string::npos) << r.output;
+    // The file itself stays writable, so the record is still appended.
+    EXPECT_EQ(read_file("results.fic").compare(0, earlier_record.size(), earlier_record), 0);
+}
+
+} // namespace
