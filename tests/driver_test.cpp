@@ -109,13 +109,7 @@ TEST_P(golden, transcript_and_log)
 }
 
 INSTANTIATE_TEST_SUITE_P(driver, golden, ::testing::ValuesIn(golden_cases),
-                         [](const auto &info) {
-                             std::string name = info.param.name;
-                             for (char &c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
-                         });
+                         [](const auto &info) { return test_name(info.param.name); });
 
 TEST(driver, carmichael_split_by_second_test_with_seed_one)
 {

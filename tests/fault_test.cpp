@@ -99,13 +99,7 @@ void PrintTo(const fault &f, std::ostream *os)
 }
 
 INSTANTIATE_TEST_SUITE_P(process, faults_test, ::testing::ValuesIn(faults),
-                         [](const auto &info) {
-                             std::string name = info.param.name;
-                             for (char &c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
-                         });
+                         [](const auto &info) { return test_name(info.param.name); });
 
 TEST(process, read_only_folder_with_an_earlier_log)
 {

@@ -2,6 +2,7 @@
 
 #include "driver/run.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -80,6 +81,15 @@ std::string run_tool(std::uint32_t seed)
     std::string transcript(buffer, size);
     std::free(buffer);
     return transcript;
+}
+
+std::string test_name(const char *description)
+{
+    std::string name = description;
+    for (char &c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
 }
 
 std::string mask_timings(const std::string &transcript)

@@ -32,6 +32,9 @@ std::string run_tool(std::uint32_t seed);
 // transcripts can be compared as exact text.
 std::string mask_timings(const std::string &transcript);
 
+// A case's description as a test name: letters and digits, '_' for the rest.
+std::string test_name(const char *description);
+
 // The texts every run starts and ends with.
 extern const std::string banner;
 extern const std::string closing_prompt;
