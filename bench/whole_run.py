@@ -99,25 +99,27 @@ def matrix_bench_figures(binary):
 
 
 def timed(command, stdin_text, cap):
-    """Runs command with a time cap; returns (seconds, finished, stdout)."""
+    """Runs command with a time cap; returns (seconds, ended in time, stdout)."""
     start = time.perf_counter()
     try:
         done = subprocess.run(command, input=stdin_text, capture_output=True, text=True, timeout=cap)
-        return time.perf_counter() - start, done.returncode == 0, done.stdout
+        return time.perf_counter() - start, True, done.stdout
     except subprocess.TimeoutExpired:
         return time.perf_counter() - start, False, ""
 
 
 def pari_factor(n, factors, cap):
-    script = f"default(parisizemax, 2^30); print(factor({n})[,1]~)\n"
-    seconds, ok, out = timed(["gp", "-q", "-f", "--default", "nbthreads=1"], script, cap)
-    return seconds, ok and all(str(p) in out for p in factors)
+    # gp ignores the rest of a line that starts with default(): two lines.
+    script = f"default(parisizemax, 2^30)\nprint(factor({n})[,1]~)\n"
+    seconds, ended, out = timed(["gp", "-q", "-f", "--default", "nbthreads=1"], script, cap)
+    return seconds, ended and all(str(p) in out for p in factors), ended
 
 
 def ecm_factor(n, factors, cap):
-    seconds, _, out = timed(["ecm", "-q", "-one", "-c", "1000000", "1e6"], f"{n}\n", cap)
+    # ecm's exit status encodes what it found; only the output counts here.
+    seconds, ended, out = timed(["ecm", "-q", "-one", "-c", "1000000", "1e6"], f"{n}\n", cap)
     found = [int(x) for x in re.findall(r"\d+", out)]
-    return seconds, any(1 < x < n and n % x == 0 for x in found)
+    return seconds, any(1 < x < n and n % x == 0 for x in found), ended
 
 
 def loglog_slope(points):
@@ -126,6 +128,24 @@ def loglog_slope(points):
     ys = [math.log(t) for _, t in points]
     mx, my = statistics.fmean(xs), statistics.fmean(ys)
     return sum((x - mx) * (y - my) for x, y in zip(xs, ys)) / sum((x - mx) ** 2 for x in xs)
+
+
+def plot(data, png):
+    subprocess.run(["gnuplot"], check=True, text=True, input=f"""
+set terminal png size 800,560 noenhanced
+set output '{png}'
+set logscale xy
+set format y '%g'
+set xlabel 'bits of N'
+set ylabel 'seconds'
+set title 'Time per test against the size of N (log-log)'
+set key top left
+set grid
+set xtics (256, 512, 1024, 2048, 4096, 8192)
+plot '{data}' using 1:2 with linespoints lw 2 title 'brovanten: one test, M^(N-1) mod N', \\
+     '{data}' using 1:4 with linespoints dt 2 title 'bare arithmetic of the matrix power', \\
+     '{data}' using 1:3 with linespoints lw 2 title 'one mpz_powm, the floor of any exponentiation'
+""")
 
 
 def fmt_ms(seconds):
@@ -141,9 +161,13 @@ def main():
     ap.add_argument("--out", required=True)
     ap.add_argument("--runs", type=int, default=5)
     ap.add_argument("--compare", action="store_true")
-    ap.add_argument("--cap", type=float, default=60.0)
+    ap.add_argument("--cap", type=float, default=120.0)
     ap.add_argument("--max-bits", type=int, default=SIZES[-1])
+    ap.add_argument("--replot", action="store_true", help="only redraw the PNG from its data")
     args = ap.parse_args()
+    if args.replot:
+        plot(os.path.join(args.out, "time_per_test.dat"), os.path.join(args.out, "time_per_test.png"))
+        return
     sizes = [b for b in SIZES if b <= args.max_bits]
 
     runner = Runner(args.tool)
@@ -212,21 +236,7 @@ def main():
         f.write("# bits  brovanten_test_s  mpz_powm_s  bare_arithmetic_s\n")
         for r in rows:
             f.write(f"{r['bits']} {r['per_test']:.6g} {r['powm']:.6g} {r['bare']:.6g}\n")
-    png = os.path.join(args.out, "time_per_test.png")
-    subprocess.run(["gnuplot"], check=True, text=True, input=f"""
-set terminal png size 800,560
-set output '{png}'
-set logscale xy
-set xlabel 'bits of N'
-set ylabel 'seconds'
-set title 'Time per test against the size of N (log-log)'
-set key top left
-set grid
-set xtics (256, 512, 1024, 2048, 4096, 8192)
-plot '{data}' using 1:2 with linespoints lw 2 title 'brovanten: one test (M^(N-1) mod N)', \\
-     '{data}' using 1:4 with linespoints dt 2 title 'bare arithmetic of the matrix power', \\
-     '{data}' using 1:3 with linespoints lw 2 title 'one mpz_powm (floor of any exponentiation)'
-""")
+    plot(data, os.path.join(args.out, "time_per_test.png"))
 
     if args.compare:
         print()
@@ -241,9 +251,11 @@ plot '{data}' using 1:2 with linespoints lw 2 title 'brovanten: one test (M^(N-1
                 if capped[name] is not None:
                     cells.append(f"not run (over {args.cap:.0f} s at {capped[name]} bits)")
                     continue
-                seconds, ok = method(r["carmichael_n"], r["factors"], args.cap)
+                seconds, ok, ended = method(r["carmichael_n"], r["factors"], args.cap)
                 if ok:
                     cells.append(f"{seconds:.2f} s")
+                elif ended:
+                    cells.append(f"ended without a factor after {seconds:.2f} s")
                 else:
                     cells.append(f"no factor in {args.cap:.0f} s")
                     capped[name] = r["bits"]
