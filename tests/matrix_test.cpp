@@ -148,7 +148,6 @@ TEST_F(matrices, power_is_repeated_product)
 {
     random_modulus(200);
     random_matrix(a);
-    matrix_set(c, a);
     matrix_set(b, a); // b = a^k, built one product at a time
     for (unsigned long k = 1; k <= 40; ++k) {
         mpz_set_ui(e, k);

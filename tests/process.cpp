@@ -1,6 +1,5 @@
 #include "process.h"
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -37,17 +36,20 @@ process_result run_binary(stdin_setup in, stdout_setup out, int seconds_limit)
     close(pipe_fds[1]);
 
     process_result result{false, 0, ""};
-    if (out == stdout_setup::captured) {
+    // Read what the child has written so far without waiting for more.
+    auto drain = [&] {
+        if (out != stdout_setup::captured)
+            return;
+        char buffer[4096];
+        ssize_t got;
+        while ((got = read(pipe_fds[0], buffer, sizeof buffer)) > 0)
+            result.output.append(buffer, static_cast<std::size_t>(got));
+    };
+    if (out == stdout_setup::captured)
         fcntl(pipe_fds[0], F_SETFL, O_NONBLOCK);
-    }
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds_limit);
     for (;;) {
-        if (out == stdout_setup::captured) {
-            char buffer[4096];
-            ssize_t got;
-            while ((got = read(pipe_fds[0], buffer, sizeof buffer)) > 0)
-                result.output.append(buffer, static_cast<std::size_t>(got));
-        }
+        drain();
         pid_t done = waitpid(child, &result.status, WNOHANG);
         if (done == child) {
             result.ended = true;
@@ -60,12 +62,8 @@ process_result run_binary(stdin_setup in, stdout_setup out, int seconds_limit)
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    if (out == stdout_setup::captured) {
-        char buffer[4096];
-        ssize_t got;
-        while ((got = read(pipe_fds[0], buffer, sizeof buffer)) > 0)
-            result.output.append(buffer, static_cast<std::size_t>(got));
+    drain();
+    if (out == stdout_setup::captured)
         close(pipe_fds[0]);
-    }
     return result;
 }
