@@ -1,5 +1,5 @@
 // The secondary certificate and the test-time text.
-#include "engine/test_loop.h"
+#include "driver/test_loop.h"
 #include "report/certificate.h"
 
 #include <gtest/gtest.h>

@@ -24,14 +24,14 @@ std::string ten_empty_tests()
 {
     std::string s;
     for (int k = 1; k <= 10; ++k)
-        s += "* Test " + std::to_string(k) + " : Test made in #.## s.\n";
+        s += "* Test " + std::to_string(k) + " : Test made in 0.02 s.\n";
     return s;
 }
 
 struct golden_case {
     const char *name;
     std::function<void()> prepare; // lays out the working folder
-    std::string transcript;        // timings masked
+    std::string transcript;        // every test timed at 15 ms
     bool writes_log;
 };
 
@@ -84,6 +84,11 @@ const golden_case golden_cases[] = {
      screened("Number -> Size in bits : 17\n\n",
               trial_done + fermat + " Done\n\n" + ten_empty_tests() + failure_message),
      true},
+    // Read in base 10: in base 0 the leading zero would make it octal 32771.
+    {"leading zero", number_file("0100003"),
+     screened("Number -> Size in bits : 17\n\n",
+              trial_done + fermat + " Done\n\n" + ten_empty_tests() + failure_message),
+     true},
     {"link to a regular file", [] {
          write_file("target.txt", "100003");
          symlink("target.txt", "number.fic");
@@ -104,7 +109,7 @@ TEST_P(golden, transcript_and_log)
 {
     scratch_dir dir;
     GetParam().prepare();
-    EXPECT_EQ(mask_timings(run_tool(1)), GetParam().transcript);
+    EXPECT_EQ(run_tool(1), GetParam().transcript);
     EXPECT_EQ(read_file("results.fic") != "<missing>", GetParam().writes_log);
 }
 
@@ -117,11 +122,37 @@ TEST(driver, carmichael_split_by_second_test_with_seed_one)
     // all four candidates and prints it once.
     scratch_dir dir;
     write_file("number.fic", "6178246534322281\n");
-    EXPECT_EQ(mask_timings(run_tool(1)),
+    EXPECT_EQ(run_tool(1),
               banner + "Number -> Size in bits : 53\n\n" + trial_done + fermat + " Done\n\n" +
-                  "* Test 1 : Test made in #.## s.\n"
-                  "* Test 2 : \nFactors :\n302941  (19 bits)\n\nTest made in #.## s.\n" +
+                  "* Test 1 : Test made in 0.02 s.\n"
+                  "* Test 2 : \nFactors :\n302941  (19 bits)\n\nTest made in 0.02 s.\n" +
                   closing_prompt);
+}
+
+TEST(driver, one_test_reports_two_divisors_one_composite)
+{
+    // Seed 104982 draws [[21706, 15319], [11252, 22981]] first. Checked in
+    // PARI/GP: R = M^(N-1) mod N gives the candidates 302941, 302941, 302941
+    // and 100981 * 302941 = 30591285121, so test 1 reports two divisors, and
+    // the certificate is (21706 + 15319*2^15 + 11252*2^30 + 22981*2^45)
+    // * 10041982 + 670301591.
+    time_zone utc("UTC");
+    scratch_dir dir;
+    write_file("number.fic", "6178246534322281\n");
+    EXPECT_EQ(run_tool(104982),
+              banner + "Number -> Size in bits : 53\n\n" + trial_done + fermat + " Done\n\n" +
+                  "* Test 1 : \nFactors :\n"
+                  "302941  (19 bits)\n\n"
+                  "30591285121  (35 bits)\n\n"
+                  "Test made in 0.02 s.\n" +
+                  closing_prompt);
+    EXPECT_EQ(read_file("results.fic"),
+              "Brovanten V1.1r     T.Osbervan      Fri Jan 02 05:09:42 1970\n \n\n"
+              "Number = 6178246534322281  (53 bits)\n"
+              "Factor = 302941  (19 bits)\n"
+              "Factor = 30591285121  (35 bits)\n"
+              "\n\nSecondary certificate : 8119787351433170872859907\n" +
+                  log_separator);
 }
 
 TEST(driver, closing_prompt_reads_one_character)
@@ -131,7 +162,7 @@ TEST(driver, closing_prompt_reads_one_character)
     std::fputs("xy", in);
     std::rewind(in);
     std::FILE *out = std::tmpfile();
-    run_driver(1, in, out);
+    run_driver(run_clock{[] { return std::time_t{1}; }, [] { return 0LL; }}, in, out);
     EXPECT_EQ(std::fgetc(in), 'y');
     std::fclose(in);
     std::fclose(out);

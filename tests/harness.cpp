@@ -5,19 +5,13 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <ftw.h>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <unistd.h>
-
-const std::string banner = "Brovanten v1.1r     T.Osbervan    04/2001\n"
-                           "For details see https://brovanten.example.org/\n"
-                           "------------------------------------------------------------------------------\n\n";
-const std::string closing_prompt = "\nEnd : press a key to exit...\n";
-const std::string log_separator =
-    "\n-------------------------------------------------------------------------------- \n";
 
 namespace {
 
@@ -53,6 +47,25 @@ scratch_dir::~scratch_dir()
     nftw(path_.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
+time_zone::time_zone(const char *zone)
+{
+    const char *old = std::getenv("TZ");
+    had_ = old != nullptr;
+    if (had_)
+        old_ = old;
+    setenv("TZ", zone, 1);
+    tzset();
+}
+
+time_zone::~time_zone()
+{
+    if (had_)
+        setenv("TZ", old_.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
 void write_file(const std::string &name, const std::string &contents)
 {
     std::ofstream f(name, std::ios::binary);
@@ -69,18 +82,42 @@ std::string read_file(const std::string &name)
     return s.str();
 }
 
-std::string run_tool(std::uint32_t seed)
+std::string run_tool(std::time_t seed)
 {
     char *buffer = nullptr;
     std::size_t size = 0;
     std::FILE *out = open_memstream(&buffer, &size);
     std::FILE *in = std::tmpfile(); // empty: the closing prompt meets end of file
-    run_driver(static_cast<std::time_t>(seed), in, out);
+    long long elapsed = 1000;
+    run_clock clock{[seed] { return seed; }, [&elapsed] { return elapsed += fake_test_ms; }};
+    run_driver(clock, in, out);
     std::fclose(in);
     std::fclose(out);
     std::string transcript(buffer, size);
     std::free(buffer);
     return transcript;
+}
+
+std::string big::str() const
+{
+    char *text = mpz_get_str(nullptr, 10, v);
+    std::string s = text;
+    std::free(text);
+    return s;
+}
+
+unsigned long test_seed(unsigned long fixed)
+{
+    const char *given = std::getenv("BROVANTEN_TEST_SEED");
+    if (given == nullptr || *given == '\0')
+        return fixed;
+    return std::strtoul(given, nullptr, 10);
+}
+
+std::string seed_note(unsigned long seed)
+{
+    return "seed " + std::to_string(seed) + " (BROVANTEN_TEST_SEED=" + std::to_string(seed) +
+           " replays it)";
 }
 
 std::string test_name(const char *description)

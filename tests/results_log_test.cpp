@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <regex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,10 +14,8 @@ namespace {
 
 const std::string carmichael = "6178246534322281";
 
-const std::string header_pattern =
-    "Brovanten V1\\.1r     T\\.Osbervan      "
-    "(Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
-    "[0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4}\n \n\n";
+// run_tool(1) reads 1 from the calendar clock: one second into 1970.
+const std::string header = "Brovanten V1.1r     T.Osbervan      Thu Jan 01 00:00:01 1970\n \n\n";
 
 const std::string carmichael_body = "Number = 6178246534322281  (53 bits)\n"
                                     "Factor = 302941  (19 bits)\n"
@@ -26,43 +23,6 @@ const std::string carmichael_body = "Number = 6178246534322281  (53 bits)\n"
                                     log_separator;
 
 const std::string prime_body = "Number = 100003  (17 bits)\n" + log_separator;
-
-bool matches(const std::string &text, const std::string &pattern)
-{
-    return std::regex_match(text, std::regex(pattern));
-}
-
-std::string literal(const std::string &text)
-{
-    static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
-    return std::regex_replace(text, special, R"(\$&)");
-}
-
-// Sets TZ for the lifetime of the object.
-class time_zone {
-public:
-    explicit time_zone(const char *zone)
-    {
-        const char *old = std::getenv("TZ");
-        had_ = old != nullptr;
-        if (had_)
-            old_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~time_zone()
-    {
-        if (had_)
-            setenv("TZ", old_.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool had_;
-    std::string old_;
-};
 
 TEST(results_log, timestamp_layout)
 {
@@ -94,24 +54,35 @@ TEST(results_log, timestamp_is_local_time)
 
 TEST(results_log, record_of_a_split_number)
 {
+    time_zone utc("UTC");
     scratch_dir dir;
     write_file("number.fic", carmichael);
     run_tool(1);
-    EXPECT_TRUE(matches(read_file("results.fic"), header_pattern + literal(carmichael_body)))
-        << read_file("results.fic");
+    EXPECT_EQ(read_file("results.fic"), header + carmichael_body);
 }
 
 TEST(results_log, record_of_an_unsplit_number)
 {
+    time_zone utc("UTC");
     scratch_dir dir;
     write_file("number.fic", "100003");
     run_tool(1);
-    EXPECT_TRUE(matches(read_file("results.fic"), header_pattern + literal(prime_body)))
-        << read_file("results.fic");
+    EXPECT_EQ(read_file("results.fic"), header + prime_body);
+}
+
+TEST(results_log, header_is_stamped_in_local_time)
+{
+    time_zone tokyo("JST-9");
+    scratch_dir dir;
+    write_file("number.fic", "100003");
+    run_tool(1);
+    EXPECT_EQ(read_file("results.fic"),
+              "Brovanten V1.1r     T.Osbervan      Thu Jan 01 09:00:01 1970\n \n\n" + prime_body);
 }
 
 TEST(results_log, runs_append_and_never_rewrite)
 {
+    time_zone utc("UTC");
     scratch_dir dir;
     const std::string earlier = "records from an earlier version\nwith no final line feed";
     write_file("results.fic", earlier);
@@ -122,10 +93,8 @@ TEST(results_log, runs_append_and_never_rewrite)
     run_tool(1);
     std::string after_second = read_file("results.fic");
 
-    ASSERT_EQ(after_second.compare(0, after_first.size(), after_first), 0);
-    EXPECT_TRUE(matches(after_second, literal(earlier) + header_pattern + literal(carmichael_body) +
-                                          header_pattern + literal(prime_body)))
-        << after_second;
+    EXPECT_EQ(after_first, earlier + header + carmichael_body);
+    EXPECT_EQ(after_second, after_first + header + prime_body);
 }
 
 TEST(results_log, screened_out_runs_leave_the_log_alone)
@@ -156,13 +125,13 @@ TEST(results_log, unwritable_log_keeps_the_transcript)
     {
         scratch_dir dir;
         write_file("number.fic", carmichael);
-        expected = mask_timings(run_tool(1));
+        expected = run_tool(1);
     }
     for (const auto &c : unwritable_logs) {
         scratch_dir dir;
         c.prepare();
         write_file("number.fic", carmichael);
-        EXPECT_EQ(mask_timings(run_tool(1)), expected) << c.name;
+        EXPECT_EQ(run_tool(1), expected) << c.name;
     }
 }
 

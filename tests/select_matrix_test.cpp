@@ -1,4 +1,6 @@
 // The random source and the acceptance rules for a test matrix.
+#include "harness.h"
+
 #include "engine/rng.h"
 #include "engine/select_matrix.h"
 
@@ -9,19 +11,6 @@
 namespace {
 
 const char carmichael[] = "6178246534322281"; // 100981 * 201961 * 302941
-
-struct matrix_guard {
-    matrix2 m;
-    matrix_guard(long d, long e, long f, long g)
-    {
-        matrix_init(m);
-        mpz_set_si(m.x[0], d);
-        mpz_set_si(m.x[1], e);
-        mpz_set_si(m.x[2], f);
-        mpz_set_si(m.x[3], g);
-    }
-    ~matrix_guard() { matrix_clear(m); }
-};
 
 class selection : public ::testing::Test {
 protected:
@@ -45,29 +34,42 @@ protected:
 
 TEST(rng, first_draws_from_seed_one)
 {
-    rng_seed(1);
+    rng_state g;
+    rng_seed(g, 1);
     const unsigned expected[] = {41, 18467, 6334, 26500, 19169};
     for (unsigned want : expected)
-        EXPECT_EQ(rng_draw(), want);
+        EXPECT_EQ(rng_draw(g), want);
+}
+
+TEST(rng, states_are_independent_values)
+{
+    rng_state a, b;
+    rng_seed(a, 1);
+    rng_seed(b, 1);
+    EXPECT_EQ(rng_draw(a), 41u);
+    rng_state copy = a;
+    EXPECT_EQ(rng_draw(a), 18467u);
+    EXPECT_EQ(rng_draw(copy), 18467u);
+    EXPECT_EQ(rng_draw(b), 41u);
 }
 
 TEST(rng, draws_stay_below_two_to_fifteen)
 {
-    rng_seed(0xFFFFFFFFu);
+    rng_state g;
+    rng_seed(g, 0xFFFFFFFFu);
     for (int i = 0; i < 100000; ++i)
-        ASSERT_LE(rng_draw(), 32767u);
+        ASSERT_LE(rng_draw(g), 32767u);
 }
 
 TEST_F(selection, first_matrices_from_seed_one)
 {
-    rng_seed(1);
-    matrix2 m;
-    matrix_init(m);
-    EXPECT_EQ(select_matrix(m, n, s), 9u); // draws 33 to 36
-    EXPECT_EQ(entries(m), (std::vector<unsigned long>{14771, 11538, 1869, 19912}));
-    select_matrix(m, n, s);
-    EXPECT_EQ(entries(m), (std::vector<unsigned long>{12044, 21659, 26292, 26439}));
-    matrix_clear(m);
+    rng_state g;
+    rng_seed(g, 1);
+    matrix_holder m;
+    EXPECT_EQ(select_matrix(m.m, g, n, s), 9u); // draws 33 to 36
+    EXPECT_EQ(entries(m.m), (std::vector<unsigned long>{14771, 11538, 1869, 19912}));
+    select_matrix(m.m, g, n, s);
+    EXPECT_EQ(entries(m.m), (std::vector<unsigned long>{12044, 21659, 26292, 26439}));
 }
 
 // Discriminants are (d - g)^2 + 4ef; the verdicts were checked with PARI/GP.
@@ -75,7 +77,7 @@ TEST_F(selection, each_rule_rejects)
 {
     const struct {
         const char *why;
-        long d, e, f, g;
+        unsigned long d, e, f, g;
         matrix_verdict verdict;
     } cases[] = {
         {"determinant 0", 1, 1, 1, 1, matrix_verdict::determinant_not_coprime},
@@ -94,36 +96,36 @@ TEST_F(selection, each_rule_rejects)
         {"first accepted matrix of seed 1", 14771, 11538, 1869, 19912, matrix_verdict::accepted},
     };
     for (const auto &c : cases) {
-        matrix_guard m(c.d, c.e, c.f, c.g);
+        matrix_holder m(c.d, c.e, c.f, c.g);
         EXPECT_EQ(check_matrix(m.m, n, s), c.verdict) << c.why;
     }
 }
 
 TEST_F(selection, accepted_matrices_meet_every_rule)
 {
-    rng_seed(12345);
-    matrix2 m;
-    matrix_init(m);
-    mpz_t det, disc, t;
-    mpz_inits(det, disc, t, nullptr);
+    unsigned long seed = test_seed(12345);
+    SCOPED_TRACE(seed_note(seed));
+    rng_state g;
+    rng_seed(g, static_cast<std::uint32_t>(seed));
+    matrix_holder holder;
+    matrix2 &m = holder.m;
+    big det, disc, t;
     for (int i = 0; i < 200; ++i) {
-        select_matrix(m, n, s);
+        select_matrix(m, g, n, s);
         for (auto &entry : m.x)
             ASSERT_LE(mpz_get_ui(entry), 32767u);
         mpz_mul(det, m.x[0], m.x[3]);
         mpz_submul(det, m.x[1], m.x[2]);
         mpz_gcd(t, det, n);
-        EXPECT_EQ(mpz_cmp_ui(t, 1), 0);
+        EXPECT_EQ(mpz_cmp_ui(t.v, 1), 0);
         mpz_add(disc, m.x[0], m.x[3]);
         mpz_mul(disc, disc, disc);
         mpz_submul_ui(disc, det, 4);
-        EXPECT_GT(mpz_cmp_ui(disc, 1000000), 0);
-        EXPECT_LE(mpz_cmp_ui(disc, 5368381445ul), 0);
+        EXPECT_GT(mpz_cmp_ui(disc.v, 1000000), 0);
+        EXPECT_LE(mpz_cmp_ui(disc.v, 5368381445ul), 0);
         EXPECT_EQ(mpz_jacobi(disc, n), 1);
         EXPECT_GT(mpz_probab_prime_p(disc, 30), 0);
     }
-    mpz_clears(det, disc, t, nullptr);
-    matrix_clear(m);
 }
 
 } // namespace

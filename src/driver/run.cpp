@@ -1,16 +1,44 @@
 #include "driver/run.h"
 
+#include "driver/input.h"
 #include "driver/screen.h"
-#include "engine/rng.h"
-#include "engine/test_loop.h"
+#include "driver/test_loop.h"
 #include "report/certificate.h"
-#include "report/files.h"
 #include "report/number_text.h"
 #include "report/results_log.h"
 
 #include <cstdint>
 
 namespace {
+
+// Every big integer of the run, created once at the start.
+struct run_state {
+    mpz_t n, certificate;
+    mpz_t divisors[max_divisors];
+    screen_state screen;
+    test_scratch tests;
+    rng_state rng;
+};
+
+void run_state_init(run_state &r)
+{
+    mpz_init(r.n);
+    mpz_init(r.certificate);
+    for (auto &d : r.divisors)
+        mpz_init(d);
+    screen_state_init(r.screen);
+    test_scratch_init(r.tests);
+}
+
+void run_state_clear(run_state &r)
+{
+    test_scratch_clear(r.tests);
+    screen_state_clear(r.screen);
+    for (auto &d : r.divisors)
+        mpz_clear(d);
+    mpz_clear(r.certificate);
+    mpz_clear(r.n);
+}
 
 void print_banner(std::FILE *out)
 {
@@ -19,53 +47,36 @@ void print_banner(std::FILE *out)
     std::fputs("------------------------------------------------------------------------------\n\n", out);
 }
 
-// Reads n from the input file; false if the file is not there to be read.
-// A file without a number at its start leaves n at 0.
-bool read_number(mpz_t n)
+// Screens r.n and, if it passes, runs the tests and writes its log record.
+void factor_number(run_state &r, const run_clock &clock, std::FILE *out)
 {
-    std::FILE *in = open_regular_for_reading(number_file_name);
-    if (in == nullptr)
-        return false;
-    mpz_inp_str(n, in, 10);
-    std::fclose(in);
-    return true;
-}
-
-// Screens n and, if it passes, runs the tests and writes its log record.
-void factor_number(const mpz_t n, std::FILE *out, screen_state &screen,
-                   test_state &tests, mpz_t certificate)
-{
-    if (!screen_number(n, out, screen))
+    if (!screen_number(r.n, out, r.screen))
         return;
-    log_header(n);
-    bool found = run_tests(tests, n, out);
+    log_header(r.n, clock.calendar());
+    bool found = run_tests(r.tests, r.divisors, r.rng, r.n, clock, out);
     if (found) {
-        const matrix2 &m = tests.drawn;
-        make_certificate(certificate, m.x[0], m.x[1], m.x[2], m.x[3]);
+        const matrix2 &m = r.tests.drawn;
+        make_certificate(r.certificate, m.x[0], m.x[1], m.x[2], m.x[3]);
     } else {
         std::fputs("\nBe sure that it is a Carmichael, a PSP or a SPSP number and try again !!!", out);
     }
-    log_close_record(found, certificate);
+    log_close_record(found, r.certificate);
 }
 
 } // namespace
 
-int run_driver(std::time_t now, std::FILE *in, std::FILE *out)
+int run_driver(const run_clock &clock, std::FILE *in, std::FILE *out)
 {
-    mpz_t n, certificate;
-    mpz_init(n);
-    mpz_init(certificate);
-    screen_state screen;
-    screen_state_init(screen);
-    test_state tests;
-    test_state_init(tests);
+    run_state r;
+    run_state_init(r);
 
     print_banner(out);
-    rng_seed(static_cast<std::uint32_t>(now));
+    // The cast is the reduction mod 2^32, for negative times too.
+    rng_seed(r.rng, static_cast<std::uint32_t>(clock.calendar()));
 
-    if (read_number(n)) {
-        std::fprintf(out, "Number -> Size in bits : %zu\n\n", bit_count(n));
-        factor_number(n, out, screen, tests, certificate);
+    if (read_number(r.n)) {
+        std::fprintf(out, "Number -> Size in bits : %zu\n\n", bit_count(r.n));
+        factor_number(r, clock, out);
     } else {
         std::fputs("File not found\n", out);
     }
@@ -74,9 +85,6 @@ int run_driver(std::time_t now, std::FILE *in, std::FILE *out)
     std::fflush(out);
     std::fgetc(in);
 
-    test_state_clear(tests);
-    screen_state_clear(screen);
-    mpz_clear(certificate);
-    mpz_clear(n);
+    run_state_clear(r);
     return 0;
 }

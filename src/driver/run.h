@@ -3,11 +3,11 @@
 // to out, and the closing prompt reads one character from in.
 #pragma once
 
+#include "driver/clock.h"
+
 #include <cstdio>
-#include <ctime>
 
-inline constexpr char number_file_name[] = "number.fic";
-
-// now is the calendar time that seeds the random source (taken mod 2^32).
-// The return value is the process exit status; it is always 0.
-int run_driver(std::time_t now, std::FILE *in, std::FILE *out);
+// The calendar clock seeds the random source (mod 2^32) at the start and
+// stamps the log record; the elapsed clock times the tests. The return
+// value is the process exit status; it is always 0.
+int run_driver(const run_clock &clock, std::FILE *in, std::FILE *out);

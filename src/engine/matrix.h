@@ -15,16 +15,21 @@ struct matrix2 {
     mpz_t x[4];
 };
 
-// Room for one product under construction: four entries and the two partial
-// products of one entry. It is what lets the destination be an operand.
+// Room for one product under construction (four entries and the two partial
+// products of one entry), which is what lets the destination be an operand,
+// and the running square of a power, which is what leaves its base alone.
 struct matrix_scratch {
     mpz_t entry[4];
     mpz_t left, right;
+    matrix2 square;
 };
 
 void matrix_init(matrix2 &m);
 void matrix_clear(matrix2 &m);
 void matrix_set(matrix2 &dst, const matrix2 &src);
+void matrix_set_ui(matrix2 &m, unsigned long x00, unsigned long x01,
+                   unsigned long x10, unsigned long x11);
+bool matrix_equal(const matrix2 &a, const matrix2 &b);
 void matrix_scratch_init(matrix_scratch &s);
 void matrix_scratch_clear(matrix_scratch &s);
 
@@ -34,9 +39,9 @@ void matrix_scratch_clear(matrix_scratch &s);
 void matrix_mul_mod(matrix2 &c, const matrix2 &a, const matrix2 &b,
                     const mpz_t n, matrix_scratch &s);
 
-// r = m^e mod n for e >= 0, by the binary method from the least significant
-// bit, r on the left of each product. m is squared in place and comes back
-// as m^(2^L) mod n; callers that need it keep their own copy. For e = 0, r
-// is the identity, unreduced. r must not be m.
-void matrix_pow_mod(matrix2 &r, matrix2 &m, const mpz_t e, const mpz_t n,
+// r = m^e mod n for e >= 0 and n > 0, by the binary method from the least
+// significant bit, r on the left of each product. m is not changed: the
+// squares are formed in s.square. For e = 0, r is the identity, unreduced.
+// Aliasing is allowed: r may be m.
+void matrix_pow_mod(matrix2 &r, const matrix2 &m, const mpz_t e, const mpz_t n,
                     matrix_scratch &s);

@@ -1,6 +1,6 @@
 #include "engine/select_matrix.h"
 
-#include "engine/rng.h"
+#include <cassert>
 
 void select_scratch_init(select_scratch &s)
 {
@@ -20,6 +20,7 @@ void select_scratch_clear(select_scratch &s)
 
 matrix_verdict check_matrix(const matrix2 &m, const mpz_t n, select_scratch &s)
 {
+    assert(mpz_odd_p(n) && mpz_cmp_ui(n, 1) > 0);
     const mpz_t &d = m.x[0], &e = m.x[1], &f = m.x[2], &g = m.x[3];
 
     mpz_mul(s.product, e, f);
@@ -49,11 +50,13 @@ matrix_verdict check_matrix(const matrix2 &m, const mpz_t n, select_scratch &s)
     return matrix_verdict::accepted;
 }
 
-unsigned long select_matrix(matrix2 &m, const mpz_t n, select_scratch &s)
+unsigned long select_matrix(matrix2 &m, rng_state &g, const mpz_t n, select_scratch &s)
 {
+    // The Jacobi symbol needs an odd n; n = 1 would accept every matrix.
+    assert(mpz_odd_p(n) && mpz_cmp_ui(n, 1) > 0);
     for (unsigned long attempts = 1;; ++attempts) {
         for (auto &entry : m.x)
-            mpz_set_ui(entry, rng_draw());
+            mpz_set_ui(entry, rng_draw(g));
         if (check_matrix(m, n, s) == matrix_verdict::accepted)
             return attempts;
     }

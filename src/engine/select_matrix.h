@@ -10,6 +10,7 @@
 #pragma once
 
 #include "engine/matrix.h"
+#include "engine/rng.h"
 
 #include <gmp.h>
 
@@ -31,6 +32,7 @@ void select_scratch_clear(select_scratch &s);
 // The first condition m fails for an odd n > 1, or accepted.
 matrix_verdict check_matrix(const matrix2 &m, const mpz_t n, select_scratch &s);
 
-// m = the first accepted matrix, four fresh draws per attempt. n must be odd
-// and above 1. Returns the number of attempts it took.
-unsigned long select_matrix(matrix2 &m, const mpz_t n, select_scratch &s);
+// m = the first accepted matrix drawn from g, four fresh draws per attempt,
+// in the order d, e, f, g. n must be odd and above 1. Returns the number of
+// attempts it took.
+unsigned long select_matrix(matrix2 &m, rng_state &g, const mpz_t n, select_scratch &s);

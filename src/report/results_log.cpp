@@ -1,13 +1,34 @@
 #include "report/results_log.h"
 
-#include "report/files.h"
 #include "report/number_text.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
 const char *const weekday_names[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 const char *const month_names[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// The log for appending, created if missing, or nullptr if it cannot be
+// opened. O_NONBLOCK keeps a FIFO nobody reads from blocking the open; it is
+// cleared once the descriptor is ours.
+std::FILE *open_log()
+{
+    int fd = open(results_log_name, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd == -1)
+        return nullptr;
+    int flags = fcntl(fd, F_GETFL);
+    if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        close(fd);
+        return nullptr;
+    }
+    std::FILE *log = fdopen(fd, "a");
+    if (log == nullptr)
+        close(fd);
+    return log;
+}
 
 void write_bits_line(std::FILE *log, const mpz_t x)
 {
@@ -30,32 +51,36 @@ void format_timestamp(char out[timestamp_size], std::time_t t)
                   parts.tm_hour, parts.tm_min, parts.tm_sec, parts.tm_year + 1900);
 }
 
-void log_header(const mpz_t n)
+void log_header(const mpz_t n, std::time_t stamp)
 {
-    std::FILE *log = open_for_append(results_log_name);
+    std::FILE *log = open_log();
     if (log == nullptr)
         return;
-    char stamp[timestamp_size];
-    format_timestamp(stamp, std::time(nullptr));
-    std::fprintf(log, "Brovanten V1.1r     T.Osbervan      %s \n\n", stamp);
+    char text[timestamp_size];
+    format_timestamp(text, stamp);
+    std::fprintf(log, "Brovanten V1.1r     T.Osbervan      %s \n\n", text);
     std::fputs("Number = ", log);
     write_decimal(log, n);
     write_bits_line(log, n);
     std::fclose(log);
 }
 
-void log_factor(std::FILE *log, const mpz_t c)
+void log_factors(const mpz_t factors[], int count)
 {
+    std::FILE *log = open_log();
     if (log == nullptr)
         return;
-    std::fputs("Factor = ", log);
-    write_decimal(log, c);
-    write_bits_line(log, c);
+    for (int k = 0; k < count; ++k) {
+        std::fputs("Factor = ", log);
+        write_decimal(log, factors[k]);
+        write_bits_line(log, factors[k]);
+    }
+    std::fclose(log);
 }
 
 void log_close_record(bool found, const mpz_t certificate)
 {
-    std::FILE *log = open_for_append(results_log_name);
+    std::FILE *log = open_log();
     if (log == nullptr)
         return;
     if (found) {

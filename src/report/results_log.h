@@ -1,7 +1,6 @@
 // The results log "results.fic": one record per number that passed the
 // screening, written in three pieces (header, factor lines, closing lines).
-// The file is only ever appended to, and each piece opens and closes it, so
-// a run that dies half-way leaves every earlier record as it was.
+// The file is only ever appended to, and each piece opens and closes it.
 //
 // Record layout:
 //   "Brovanten V1.1r     T.Osbervan      Www Mmm dd hh:mm:ss yyyy\n \n\n"
@@ -11,7 +10,8 @@
 //   "\n" 80 hyphens " \n"
 //
 // A log that cannot be opened is skipped without a word: the console
-// transcript never depends on it.
+// transcript never depends on it. Opening never waits: a FIFO without a
+// reader fails at once instead of blocking the run.
 #pragma once
 
 #include <cstdio>
@@ -27,12 +27,13 @@ inline constexpr int timestamp_size = 40;
 // zero-padded day whatever the locale, unlike asctime's blank-padded day.
 void format_timestamp(char out[timestamp_size], std::time_t t);
 
-// Appends the header and the "Number = " line for n, stamped with now.
-void log_header(const mpz_t n);
+// Appends the header for n, stamped with the calendar time stamp, and the
+// "Number = " line.
+void log_header(const mpz_t n, std::time_t stamp);
 
-// Appends one "Factor = " line to a log the caller opened with
-// open_for_append(results_log_name); a null log (failed opening) is skipped.
-void log_factor(std::FILE *log, const mpz_t c);
+// Appends one "Factor = " line for each of factors[0 .. count-1]. The log is
+// opened even when count is 0.
+void log_factors(const mpz_t factors[], int count);
 
 // Appends the certificate line (only if found) and the closing hyphen line.
 void log_close_record(bool found, const mpz_t certificate);
