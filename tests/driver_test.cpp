@@ -71,6 +71,9 @@ const golden_case golden_cases[] = {
      screened("Number -> Size in bits : 2\n\n", trial + "Number divisible by 3\n"), false},
     {"prime below the bound", number_file("99991"),
      screened("Number -> Size in bits : 17\n\n", trial + "Number divisible by 99991\n"), false},
+    // Both factors are the two largest primes below 100000; 99989 = 1 mod 4.
+    {"two primes just below the bound", number_file("9998000099"),
+     screened("Number -> Size in bits : 34\n\n", trial + "Number divisible by 99989\n"), false},
     {"negative with small factor", number_file("-15"),
      screened("Number -> Size in bits : 4\n\n", trial + "Number divisible by 3\n"), false},
     {"negative without small factor", number_file("-100003"),

@@ -1,6 +1,7 @@
 // The results log: record text, appending, and logs that cannot be written.
 #include "harness.h"
 
+#include "driver/run.h"
 #include "report/results_log.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,25 @@ TEST(results_log, header_is_stamped_in_local_time)
     run_tool(1);
     EXPECT_EQ(read_file("results.fic"),
               "Brovanten V1.1r     T.Osbervan      Thu Jan 01 09:00:01 1970\n \n\n" + prime_body);
+}
+
+// The stamp is the moment the screening passed, not the end of the run:
+// here both clocks move together, and the ten tests take eight seconds.
+TEST(results_log, stamp_is_taken_when_the_screening_passes)
+{
+    time_zone utc("UTC");
+    scratch_dir dir;
+    write_file("number.fic", "100003");
+    long long ms = 0;
+    run_clock clock{[&ms] { return static_cast<std::time_t>(1 + ms / 1000); },
+                    [&ms] { return ms += 400; }};
+    std::FILE *in = std::tmpfile();
+    std::FILE *out = std::tmpfile();
+    run_driver(clock, in, out);
+    std::fclose(in);
+    std::fclose(out);
+    EXPECT_GE(ms, 8000);
+    EXPECT_EQ(read_file("results.fic"), header + prime_body);
 }
 
 TEST(results_log, runs_append_and_never_rewrite)

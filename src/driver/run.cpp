@@ -8,6 +8,7 @@
 #include "report/results_log.h"
 
 #include <cstdint>
+#include <string>
 
 namespace {
 
@@ -18,6 +19,7 @@ struct run_state {
     screen_state screen;
     test_scratch tests;
     rng_state rng;
+    std::string record; // the log record, appended whole at the end
 };
 
 void run_state_init(run_state &r)
@@ -47,20 +49,25 @@ void print_banner(std::FILE *out)
     std::fputs("------------------------------------------------------------------------------\n\n", out);
 }
 
-// Screens r.n and, if it passes, runs the tests and writes its log record.
+// Screens r.n and, if it passes, runs the tests and appends its log record.
 void factor_number(run_state &r, const run_clock &clock, std::FILE *out)
 {
     if (!screen_number(r.n, out, r.screen))
         return;
-    log_header(r.n, clock.calendar());
-    bool found = run_tests(r.tests, r.divisors, r.rng, r.n, clock, out);
+    // Stamped now, when the screening has passed, though written at the end.
+    record_begin(r.record, r.n, clock.calendar());
+    int count = run_tests(r.tests, r.divisors, r.rng, r.n, clock, out);
+    record_add_factors(r.record, r.divisors, count);
+    bool found = count > 0;
     if (found) {
         const matrix2 &m = r.tests.drawn;
         make_certificate(r.certificate, m.x[0], m.x[1], m.x[2], m.x[3]);
     } else {
         std::fputs("\nBe sure that it is a Carmichael, a PSP or a SPSP number and try again !!!", out);
+        std::fflush(out);
     }
-    log_close_record(found, r.certificate);
+    record_close(r.record, found, r.certificate);
+    log_append(results_log_name, r.record);
 }
 
 } // namespace

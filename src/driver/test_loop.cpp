@@ -1,7 +1,6 @@
 #include "driver/test_loop.h"
 
 #include "report/number_text.h"
-#include "report/results_log.h"
 
 void print_test_time(std::FILE *out, long long elapsed_ms)
 {
@@ -14,11 +13,11 @@ void print_test_time(std::FILE *out, long long elapsed_ms)
     std::fprintf(out, "Test made in %0.2f s.\n", static_cast<double>(elapsed_ms) * seconds_per_ms);
 }
 
-bool run_tests(test_scratch &t, mpz_t divisors[max_divisors], rng_state &g,
-               const mpz_t n, const run_clock &clock, std::FILE *out)
+int run_tests(test_scratch &t, mpz_t divisors[max_divisors], rng_state &g,
+              const mpz_t n, const run_clock &clock, std::FILE *out)
 {
-    bool found = false;
-    for (int test = 1; test <= max_tests && !found; ++test) {
+    int count = 0;
+    for (int test = 1; test <= max_tests && count == 0; ++test) {
         // Drawing the matrix is not part of the test's time.
         test_draw(t, g, n);
         long long start = clock.elapsed_ms();
@@ -26,18 +25,16 @@ bool run_tests(test_scratch &t, mpz_t divisors[max_divisors], rng_state &g,
         std::fprintf(out, "* Test %d : ", test);
         std::fflush(out);
 
-        int count = test_divisors(divisors, t, n);
+        count = test_divisors(divisors, t, n);
         if (count > 0)
             std::fputs("\nFactors :\n", out);
         for (int k = 0; k < count; ++k) {
             write_decimal(out, divisors[k]);
             std::fprintf(out, "  (%zu bits)\n\n", bit_count(divisors[k]));
         }
-        log_factors(divisors, count);
-        found = count > 0;
 
         print_test_time(out, clock.elapsed_ms() - start);
         std::fflush(out);
     }
-    return found;
+    return count;
 }

@@ -1,6 +1,7 @@
 // The results log "results.fic": one record per number that passed the
-// screening, written in three pieces (header, factor lines, closing lines).
-// The file is only ever appended to, and each piece opens and closes it.
+// screening. The record is built in memory while the run goes on and
+// appended whole at its end, so that runs at once in one folder, a full
+// disk or a run killed half-way never leave part of a record.
 //
 // Record layout:
 //   "Brovanten V1.1r     T.Osbervan      Www Mmm dd hh:mm:ss yyyy\n \n\n"
@@ -9,14 +10,13 @@
 //   "\n\nSecondary certificate : <C>\n"      only when factors were found
 //   "\n" 80 hyphens " \n"
 //
-// A log that cannot be opened is skipped without a word: the console
-// transcript never depends on it. Opening never waits: a FIFO without a
-// reader fails at once instead of blocking the run.
+// A record that cannot be appended is skipped without a word: the console
+// transcript never depends on the log.
 #pragma once
 
-#include <cstdio>
 #include <ctime>
 #include <gmp.h>
+#include <string>
 
 inline constexpr char results_log_name[] = "results.fic";
 
@@ -27,13 +27,25 @@ inline constexpr int timestamp_size = 40;
 // zero-padded day whatever the locale, unlike asctime's blank-padded day.
 void format_timestamp(char out[timestamp_size], std::time_t t);
 
-// Appends the header for n, stamped with the calendar time stamp, and the
+// record = the header for n, stamped with the calendar time stamp, and the
 // "Number = " line.
-void log_header(const mpz_t n, std::time_t stamp);
+void record_begin(std::string &record, const mpz_t n, std::time_t stamp);
 
-// Appends one "Factor = " line for each of factors[0 .. count-1]. The log is
-// opened even when count is 0.
-void log_factors(const mpz_t factors[], int count);
+// Adds one "Factor = " line for each of factors[0 .. count-1].
+void record_add_factors(std::string &record, const mpz_t factors[], int count);
 
-// Appends the certificate line (only if found) and the closing hyphen line.
-void log_close_record(bool found, const mpz_t certificate);
+// Adds the certificate line (only if found) and the closing hyphen line.
+void record_close(std::string &record, bool found, const mpz_t certificate);
+
+// Appends record to the log at path in one write() or not at all, and
+// returns whether it is now in the file, on the disk.
+//
+// path must be a regular file or a link to one (it is created if missing);
+// anything else is skipped, and opening never blocks. The append holds an exclusive flock() on the file, so runs
+// at once each add a whole record; a run waits for the lock at most
+// lock_wait_ms. A short or failed write (full disk, size limit) is undone by
+// cutting the file back to where the record began, still under the lock.
+// SIGINT and SIGTERM wait until the append is over.
+bool log_append(const char *path, const std::string &record);
+
+inline constexpr int lock_wait_ms = 10000;
