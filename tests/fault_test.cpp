@@ -86,8 +86,9 @@ TEST_P(faults_test, run_ends_and_earlier_records_stay)
         parsed_log parsed = parse_log(read_file("results.fic"), earlier_record);
         ASSERT_TRUE(parsed.ok) << parsed.fault;
         ASSERT_EQ(parsed.records.size(), f.record_added ? 1u : 0u);
-        if (f.record_added)
+        if (f.record_added) {
             EXPECT_FALSE(parsed.records[0].certificate.empty());
+        }
     }
 }
 
