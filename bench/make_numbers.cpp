@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // Test numbers for the whole-run benchmark, deterministic from a seed.
 //
 //   make_numbers carmichael BITS SEED   prints N = (6k+1)(12k+1)(18k+1) of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // The matrix power M^(N-1) mod N beside two yardsticks of the same size:
 //   powm: one mpz_powm(3, N-1, N), the floor of any exponentiation method;
 //   bare: the arithmetic the matrix power cannot avoid, as many products as

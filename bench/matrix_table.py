@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-2-Clause
 """Reads matrix_bench's JSON output (with repetitions) on standard input and
 prints the Markdown table: median time per power and its ratios to one
 mpz_powm and to the bare arithmetic."""

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-2-Clause
 """Whole-process benchmark of the brovanten binary across sizes of N.
 
 For each size it runs the real binary in a scratch folder on

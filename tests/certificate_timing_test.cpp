@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // The secondary certificate and the test-time text.
 #include "driver/test_loop.h"
 #include "report/certificate.h"

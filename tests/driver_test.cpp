@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // Whole runs of the driver: console transcripts as exact text.
 #include "harness.h"
 

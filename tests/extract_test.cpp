@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // Turning R = M^(N-1) mod N into divisors, on its own and in a whole test.
 #include "harness.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // Faults around the tool's files and streams. In every case the run must
 // end, say what it promises on the console, and leave the records already
 // in results.fic exactly as they were.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // Shared helpers of the tests: running the tool as a function inside a
 // fresh temporary folder, big integers that free themselves, and seeds that
 // can be replayed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // The results log under faults, on the real binary: size limits, a full
 // disk, runs at once, runs killed at any moment, odd standard streams and
 // logs that are not files. Whatever happens, results.fic must hold its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // The modular matrix product and power: known answers and algebra.
 #include "harness.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // Starting the real brovanten binary in the current directory, for faults
 // that only a separate process can show: closed standard streams, a reader
 // that goes away, a file size limit, signals, runs at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // What the process sets up before a run: a closed standard descriptor is
 // reopened on /dev/null, and the signals that would kill a run half-way
 // are ignored.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // Published pseudoprimes (examples/pseudoprimes.tsv) are split, and every
 // divisor reported is a product of their published prime factors.
 #include "harness.h"

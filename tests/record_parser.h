@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // The grammar of the results log, for tests that must show the log holds
 // its earlier bytes plus whole, well-formed records and nothing else.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // The results log: record text, appending, and logs that cannot be written.
 #include "harness.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // The random source and the acceptance rules for a test matrix.
 #include "harness.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // How often the first test splits a Chernick number (6k+1)(12k+1)(18k+1).
 //
 // With the discriminant's Jacobi symbol 1 modulo N = pqr, its Legendre

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // brovanten: splits the Carmichael number, pseudoprime or strong
 // pseudoprime in ./number.fic and appends what it finds to ./results.fic.
 #include "driver/process_setup.h"

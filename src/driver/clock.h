@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // The two clocks a run reads, passed in so that tests can pin them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // Reading N from "number.fic" without ever waiting on the file.
 //
 // A plain fopen() blocks forever on a FIFO that has no writer, so the file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // What the process sets up before the run, so that no outside state can
 // kill it half-way or send its output into its own log.
 #pragma once

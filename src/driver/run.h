@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // One run of the tool: banner, the number from "number.fic", screening,
 // matrix tests, log record, closing prompt. Everything the run prints goes
 // to out, and the closing prompt reads one character from in.

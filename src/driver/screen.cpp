@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 #include "driver/screen.h"
 
 void screen_state_init(screen_state &s)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // Screening: the cheap checks a number must pass before any matrix test.
 // Trial division by 2 and by every odd d from 3 to 99999 (about 50,000
 // word remainders, no square-root bound), then a Fermat test 3^N = 3 mod N.

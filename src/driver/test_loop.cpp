@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 #include "driver/test_loop.h"
 
 #include "report/number_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // The factoring tests as the user sees them: up to ten tests, each
 // announced before its matrix power runs, its divisors printed, its time
 // printed after. The loop stops after the first test that reports a divisor.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // 2x2 matrices of big integers modulo N: the product and the power by
 // repeated squaring that each factoring test spends nearly all its time in.
 //

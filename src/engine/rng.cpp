@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 #include "engine/rng.h"
 
 void rng_seed(rng_state &g, std::uint32_t seed)

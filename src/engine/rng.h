@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // The random source: a 32-bit linear congruential generator,
 // state <- state*214013 + 2531011 (mod 2^32), returning bits 16..30.
 // The state is a plain value owned by the caller: the run seeds one from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 #include "engine/select_matrix.h"
 
 #include <cassert>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // Drawing a random matrix M = [[d, e], [f, g]] fit for a factoring test.
 //
 // Entries come from rng_draw() (0 .. 32767). With D = dg - ef and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // One factoring test, without any I/O. It draws an accepted matrix M,
 // computes R = M^(N-1) mod N and takes the divisors
 //   gcd(r00 - 1, N), gcd(r01, N), gcd(r10, N), gcd(r11 - 1, N),

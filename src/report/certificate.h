@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // The secondary certificate: the matrix that split N packed into one number.
 //
 // P = d + e*2^15 + f*2^30 + g*2^45 (the entries as base-32768 digits, least

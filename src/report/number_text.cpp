@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 #include "report/number_text.h"
 
 std::size_t bit_count(const mpz_t x)

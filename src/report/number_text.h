@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // Printing big integers the way every text of the tool shows them: decimal
 // digits only, and a bit count in which 0 counts as one bit.
 #pragma once

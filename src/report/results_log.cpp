@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 #include "report/results_log.h"
 
 #include "report/number_text.h"

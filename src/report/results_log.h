@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // The results log "results.fic": one record per number that passed the
 // screening. The record is built in memory while the run goes on and
 // appended whole at its end, so that runs at once in one folder, a full

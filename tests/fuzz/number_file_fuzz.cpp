@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 // libFuzzer target: arbitrary bytes as the contents of "number.fic", run
 // through the whole driver (reading, bit count, screening and, for numbers
 // that pass, the tests and the log) in a private temporary folder.
