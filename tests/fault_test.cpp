@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -100,6 +101,19 @@ void PrintTo(const fault &f, std::ostream *os)
 
 INSTANTIATE_TEST_SUITE_P(process, faults_test, ::testing::ValuesIn(faults),
                          [](const auto &info) { return test_name(info.param.name); });
+
+// The record a real run writes checks against its own certificate, with
+// the checker the README shows.
+TEST(process, certificate_of_a_real_run_checks)
+{
+    scratch_dir dir;
+    with_number();
+    process_result r = run_binary();
+    ASSERT_TRUE(r.ended);
+    std::string command = std::string("python3 ") + BROVANTEN_SCRIPTS_DIR +
+                          "/check-certificate results.fic >/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0) << read_file("results.fic");
+}
 
 TEST(process, read_only_folder_with_an_earlier_log)
 {
