@@ -2,8 +2,8 @@
 # What `cmake --install` puts in place, and the .deb that CPack makes of it.
 include(GNUInstallDirs)
 
-set(BROVANTEN_PROGRAMS brovanten)
-set(BROVANTEN_MAN_PAGES docs/brovanten.1)
+set(BROVANTEN_PROGRAMS brovanten brovanten-factor)
+set(BROVANTEN_MAN_PAGES docs/brovanten.1 docs/brovanten-factor.1)
 
 install(TARGETS ${BROVANTEN_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 

@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include "report/factor_line.h"
+
+void write_factor_line(std::FILE *out, const mpz_t n, const std::vector<factor_part> &parts)
+{
+    mpz_out_str(out, 10, n);
+    std::fputc(':', out);
+    for (const auto &p : parts) {
+        bool prime = p.state == part_state::prime;
+        for (unsigned long k = 0; k < p.power; ++k) {
+            std::fputs(prime ? " " : " [", out);
+            mpz_out_str(out, 10, p.value);
+            if (!prime)
+                std::fputc(']', out);
+        }
+    }
+    std::fputc('\n', out);
+}
