@@ -99,12 +99,17 @@ std::string run_tool(std::time_t seed)
     return transcript;
 }
 
-std::string big::str() const
+std::string big_text(const mpz_t x)
 {
-    char *text = mpz_get_str(nullptr, 10, v);
+    char *text = mpz_get_str(nullptr, 10, x);
     std::string s = text;
     std::free(text);
     return s;
+}
+
+std::string big::str() const
+{
+    return big_text(v);
 }
 
 unsigned long test_seed(unsigned long fixed)

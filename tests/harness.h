@@ -68,6 +68,9 @@ private:
     std::string old_;
 };
 
+// x in decimal.
+std::string big_text(const mpz_t x);
+
 void write_file(const std::string &name, const std::string &contents);
 
 // Whole contents of a file, or "<missing>" if it cannot be read.

@@ -137,21 +137,25 @@ void observe(void *context, const factor_note &note)
 }
 
 // Factors one input and prints its line, or says why it is no number.
+// length is the input's full length; a longer line than was kept has been
+// cut short, and is refused as too long if what was kept is digits.
 void handle(cli_state &c, const std::string &raw, std::size_t length)
 {
-    std::string text = length == raw.size() ? trimmed(raw) : raw;
-    bool digits = !text.empty() && length == raw.size();
+    bool cut = length > raw.size();
+    std::string text = trimmed(raw);
+    bool digits = !text.empty();
     for (char ch : text)
         digits = digits && ch >= '0' && ch <= '9';
+    std::size_t shown_length = cut ? length : text.size();
     if (!digits) {
         std::fprintf(c.io.err, "brovanten-factor: %s is not a non-negative decimal integer\n",
-                     quoted(text, length == raw.size() ? text.size() : length).c_str());
+                     quoted(text, shown_length).c_str());
         c.status = 2;
         return;
     }
-    if (text.size() > max_input_digits) {
+    if (cut || text.size() > max_input_digits) {
         std::fprintf(c.io.err, "brovanten-factor: %s has more than %lu digits\n",
-                     quoted(text, text.size()).c_str(), max_input_digits);
+                     quoted(text, shown_length).c_str(), max_input_digits);
         c.status = 2;
         return;
     }

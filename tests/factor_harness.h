@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// Running brovanten-factor as a function, and its expected output lines.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct cli_result {
+    int status;
+    std::string out, err;
+};
+
+// factor_main with these arguments, standard input holding input, and the
+// given seed unless the arguments set one.
+cli_result run_factor(const std::vector<std::string> &args, const std::string &input = "",
+                      bool err_is_terminal = false, unsigned long seed = 1);
+
+// "N: p1 p2 ...\n" with the primes sorted by value.
+std::string factor_line(const std::string &n, std::vector<std::string> primes);

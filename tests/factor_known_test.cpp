@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// brovanten-factor on the published examples and on the Chernick numbers
+// of the benchmark, whose prime factors are known: exact lines, status 0,
+// for several seeds.
+#include "factor_harness.h"
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+struct factored {
+    std::string name, n;
+    std::vector<std::string> primes;
+};
+
+std::vector<factored> published()
+{
+    std::ifstream in(BROVANTEN_EXAMPLES_DIR "/pseudoprimes.tsv");
+    std::vector<factored> rows;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#' || line.compare(0, 2, "n\t") == 0)
+            continue;
+        std::stringstream fields(line);
+        factored row;
+        std::string bits, kind, primes;
+        std::getline(fields, row.n, '\t');
+        std::getline(fields, bits, '\t');
+        std::getline(fields, kind, '\t');
+        std::getline(fields, primes, '\t');
+        row.name = "published " + bits + "-bit " + kind;
+        std::stringstream split(primes);
+        for (std::string p; split >> p;)
+            row.primes.push_back(p);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<factored> chernick()
+{
+    std::vector<factored> rows;
+    for (int bits : {256, 512, 1024, 2048, 4096, 8192}) {
+        std::ifstream in(std::string(BROVANTEN_BENCH_NUMBERS_DIR) + "/carmichael-" +
+                         std::to_string(bits) + ".txt");
+        factored row;
+        row.name = "Chernick " + std::to_string(bits) + " bits";
+        std::getline(in, row.n);
+        for (std::string p; in >> p;)
+            row.primes.push_back(p);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST(factor_known, published_and_chernick_numbers)
+{
+    std::vector<factored> rows = published();
+    ASSERT_EQ(rows.size(), 6u);
+    for (const auto &row : chernick())
+        rows.push_back(row);
+    unsigned long base = test_seed(1);
+    SCOPED_TRACE(seed_note(base));
+    for (const auto &row : rows) {
+        ASSERT_FALSE(row.primes.empty()) << row.name;
+        for (unsigned long seed = base; seed < base + 3; ++seed) {
+            cli_result r = run_factor({"--seed", std::to_string(seed), row.n});
+            EXPECT_EQ(r.out, factor_line(row.n, row.primes)) << row.name << ", seed " << seed;
+            EXPECT_EQ(r.status, 0) << row.name << ", seed " << seed;
+        }
+    }
+}
+
+} // namespace
