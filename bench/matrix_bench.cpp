@@ -3,8 +3,11 @@
 //   powm: one mpz_powm(3, N-1, N), the floor of any exponentiation method;
 //   bare: the arithmetic the matrix power cannot avoid, as many products as
 //         it makes, each 8 mpz_mul, 4 mpz_add and 4 mpz_mod on values made
-//         beforehand.
+//         beforehand;
+//   fast: the same power by Cayley-Hamilton (brovanten-factor's), 3
+//         multiplications per bit.
 // bench/matrix_table.py turns the JSON output into the ratio table.
+#include "engine/fast_power.h"
 #include "engine/matrix.h"
 
 #include <benchmark/benchmark.h>
@@ -56,6 +59,21 @@ void matrix_power(benchmark::State &state)
     }
     state.counters["products"] = static_cast<double>(s.products());
     matrix_scratch_clear(scratch);
+    matrix_clear(r);
+}
+
+void fast_matrix_power(benchmark::State &state)
+{
+    sized_numbers s(state.range(0));
+    matrix2 r;
+    matrix_init(r);
+    fast_power_scratch scratch;
+    fast_power_scratch_init(scratch);
+    for (auto _ : state) {
+        fast_matrix_pow_mod(r, s.m, s.e, s.n, scratch);
+        benchmark::DoNotOptimize(r.x[0][0]._mp_d);
+    }
+    fast_power_scratch_clear(scratch);
     matrix_clear(r);
 }
 
@@ -116,6 +134,7 @@ void sizes(benchmark::internal::Benchmark *b)
 } // namespace
 
 BENCHMARK(matrix_power)->Apply(sizes);
+BENCHMARK(fast_matrix_power)->Apply(sizes);
 BENCHMARK(powm)->Apply(sizes);
 BENCHMARK(bare_arithmetic)->Apply(sizes);
 

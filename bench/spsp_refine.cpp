@@ -2,7 +2,7 @@
 // The yardstick for brovanten-factor: the strong-pseudoprime method alone,
 // written with care but without the project's library.
 //
-//   spsp_refine [N ...]      (or one number per line on standard input)
+//   spsp_refine [--seed S] [N ...]   (or one number per line on standard input)
 //
 // For each N: trial division by the primes below 100000, perfect powers,
 // then on each composite part m strong tests with the exponent
@@ -169,10 +169,15 @@ int main(int argc, char **argv)
 {
     mpz_inits(g, a, x, t, e, nullptr);
     gmp_randinit_mt(rand_state);
-    gmp_randseed_ui(rand_state, 1);
+    unsigned long seed = 1;
+    int first = 1;
+    if (argc > 2 && std::string(argv[1]) == "--seed") {
+        seed = std::stoul(argv[2]);
+        first = 3;
+    }
     mpz_t n;
     mpz_init(n);
-    std::vector<std::string> inputs(argv + 1, argv + argc);
+    std::vector<std::string> inputs(argv + first, argv + argc);
     std::string line;
     if (inputs.empty())
         while (std::getline(std::cin, line))
@@ -183,6 +188,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "spsp_refine: bad input\n");
             return 2;
         }
+        gmp_randseed_ui(rand_state, seed);
         factor(n);
         print(n);
     }

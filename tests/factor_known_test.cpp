@@ -5,6 +5,8 @@
 #include "factor_harness.h"
 #include "harness.h"
 
+#include "engine/factorize.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -73,6 +75,43 @@ TEST(factor_known, published_and_chernick_numbers)
             EXPECT_EQ(r.status, 0) << row.name << ", seed " << seed;
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// Each kind of test alone must finish a Carmichael number: strong tests
+// with their gcd at every j, and matrix tests by Cayley-Hamilton.
+TEST(factor_known, each_test_alone_splits_carmichael_numbers)
+{
+    const struct {
+        const char *name;
+        factor_budget budget;
+    } budgets[] = {
+        {"strong tests only", {16, 0, 0}},
+        {"matrix tests only", {0, 8, 0}},
+    };
+    std::vector<factored> rows = chernick();
+    rows.resize(4); // up to 2048 bits
+    for (const auto &row : published())
+        if (row.name.find("Carmichael") != std::string::npos)
+            rows.push_back(row);
+    factor_workspace w;
+    factor_workspace_init(w);
+    big n;
+    for (const auto &b : budgets) {
+        for (const auto &row : rows) {
+            mpz_set_str(n, row.n.c_str(), 10);
+            EXPECT_TRUE(factorize(w, n, 7, b.budget)) << b.name << ", " << row.name;
+            std::vector<std::string> got;
+            for (const auto &p : w.parts)
+                for (unsigned long k = 0; k < p.power; ++k)
+                    got.push_back(big_text(p.value));
+            EXPECT_EQ(factor_line(row.n, got), factor_line(row.n, row.primes)) << b.name;
+        }
+    }
+    factor_workspace_clear(w);
 }
 
 } // namespace

@@ -102,6 +102,25 @@ TEST_F(selection, each_rule_rejects)
     }
 }
 
+// brovanten-factor asks for the symbol -1 instead of 1.
+TEST_F(selection, jacobi_minus_one_when_asked)
+{
+    rng_state g;
+    rng_seed(g, 1);
+    matrix_holder m;
+    select_matrix(m.m, g, n, s, -1);
+    big det, disc;
+    mpz_mul(det, m.m.x[0], m.m.x[3]);
+    mpz_submul(det, m.m.x[1], m.m.x[2]);
+    mpz_add(disc, m.m.x[0], m.m.x[3]);
+    mpz_mul(disc, disc, disc);
+    mpz_submul_ui(disc, det, 4);
+    EXPECT_EQ(mpz_jacobi(disc, n), -1);
+    EXPECT_GT(mpz_probab_prime_p(disc, 30), 0);
+    matrix_holder first(14771, 11538, 1869, 19912); // seed 1's first, symbol 1
+    EXPECT_EQ(check_matrix(first.m, n, s, -1), matrix_verdict::jacobi_not_one);
+}
+
 TEST_F(selection, accepted_matrices_meet_every_rule)
 {
     unsigned long seed = test_seed(12345);

@@ -144,7 +144,9 @@ void matrix_test(const job &j, std::size_t i, int test)
 {
     factor_workspace &w = j.w;
     const mpz_ptr m = w.parts[i].value;
-    select_matrix(w.drawn, w.matrices, m, w.select);
+    // Jacobi -1: at least one prime of m sees a non-square discriminant, so a
+    // part with two primes always splits (see select_matrix.h).
+    select_matrix(w.drawn, w.matrices, m, w.select, -1);
     power_note context{&j, i, test};
     power_progress progress{report_power, &context};
     fast_matrix_pow_mod(w.result, w.drawn, w.exponent, m, w.power,

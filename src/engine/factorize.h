@@ -10,8 +10,10 @@
 //       gcd(x_j - 1, m) at every j = 0 .. s. Primes whose orders have small
 //       2-parts reach 1 early and are told apart only there.
 //     - Matrix tests: the tool's own test, a drawn matrix raised to N - 1
-//       modulo m (by Cayley-Hamilton), which also splits numbers whose
-//       primes have p + 1 dividing N - 1.
+//       modulo m (by Cayley-Hamilton), but with the discriminant's Jacobi
+//       symbol -1 modulo m, so that the primes of m do not all see the same
+//       kind of discriminant. It also splits numbers whose primes have
+//       p + 1 dividing N - 1.
 //  4. Every divisor found refines the set of parts with gcds (a coprime
 //     base) until each part is prime or out of tests.
 //  5. Parts below 2^128 that no test split get Pollard-Brent rho.

@@ -19,7 +19,7 @@ void select_scratch_clear(select_scratch &s)
     mpz_clear(s.product);
 }
 
-matrix_verdict check_matrix(const matrix2 &m, const mpz_t n, select_scratch &s)
+matrix_verdict check_matrix(const matrix2 &m, const mpz_t n, select_scratch &s, int jacobi)
 {
     assert(mpz_odd_p(n) && mpz_cmp_ui(n, 1) > 0);
     const mpz_t &d = m.x[0], &e = m.x[1], &f = m.x[2], &g = m.x[3];
@@ -39,7 +39,7 @@ matrix_verdict check_matrix(const matrix2 &m, const mpz_t n, select_scratch &s)
     if (mpz_cmp_ui(s.discriminant, 100) <= 0)
         return matrix_verdict::discriminant_too_small;
 
-    if (mpz_jacobi(s.discriminant, n) != 1)
+    if (mpz_jacobi(s.discriminant, n) != jacobi)
         return matrix_verdict::jacobi_not_one;
 
     // Any verdict other than "composite" counts: GMP answers 2 (certainly
@@ -51,14 +51,15 @@ matrix_verdict check_matrix(const matrix2 &m, const mpz_t n, select_scratch &s)
     return matrix_verdict::accepted;
 }
 
-unsigned long select_matrix(matrix2 &m, rng_state &g, const mpz_t n, select_scratch &s)
+unsigned long select_matrix(matrix2 &m, rng_state &g, const mpz_t n, select_scratch &s,
+                            int jacobi)
 {
     // The Jacobi symbol needs an odd n; n = 1 would accept every matrix.
     assert(mpz_odd_p(n) && mpz_cmp_ui(n, 1) > 0);
     for (unsigned long attempts = 1;; ++attempts) {
         for (auto &entry : m.x)
             mpz_set_ui(entry, rng_draw(g));
-        if (check_matrix(m, n, s) == matrix_verdict::accepted)
+        if (check_matrix(m, n, s, jacobi) == matrix_verdict::accepted)
             return attempts;
     }
 }
