@@ -2,6 +2,8 @@
 #include "process.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <string>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -43,8 +45,14 @@ namespace {
     // Default signal handling, so that the tool's own choices are what counts.
     signal(SIGPIPE, SIG_DFL);
     signal(SIGXFSZ, SIG_DFL);
-    if (o.line_buffered)
+    if (o.line_buffered) {
+        // stdbuf preloads a library ahead of everything, which AddressSanitizer
+        // refuses unless told that the order does not matter.
+        const char *asan = getenv("ASAN_OPTIONS");
+        std::string options = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
+        setenv("ASAN_OPTIONS", options.c_str(), 1);
         execlp("stdbuf", "stdbuf", "-oL", BROVANTEN_BINARY, static_cast<char *>(nullptr));
+    }
     else
         execl(BROVANTEN_BINARY, "brovanten", static_cast<char *>(nullptr));
     _exit(127);
