@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -21,25 +20,9 @@ struct factored {
 
 std::vector<factored> published()
 {
-    std::ifstream in(BROVANTEN_EXAMPLES_DIR "/pseudoprimes.tsv");
     std::vector<factored> rows;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#' || line.compare(0, 2, "n\t") == 0)
-            continue;
-        std::stringstream fields(line);
-        factored row;
-        std::string bits, kind, primes;
-        std::getline(fields, row.n, '\t');
-        std::getline(fields, bits, '\t');
-        std::getline(fields, kind, '\t');
-        std::getline(fields, primes, '\t');
-        row.name = "published " + bits + "-bit " + kind;
-        std::stringstream split(primes);
-        for (std::string p; split >> p;)
-            row.primes.push_back(p);
-        rows.push_back(row);
-    }
+    for (const auto &p : published_numbers())
+        rows.push_back({"published " + p.bits + "-bit " + p.kind, p.n, p.factors});
     return rows;
 }
 

@@ -15,13 +15,6 @@
 
 namespace {
 
-const std::string earlier_record =
-    "Brovanten V1.1r     T.Osbervan      Tue Dec 08 20:03:41 2026\n \n\n"
-    "Number = 6178246534322281  (53 bits)\n"
-    "Factor = 302941  (19 bits)\n"
-    "\n\nSecondary certificate : 9341732956540616235605375\n" +
-    log_separator;
-
 const std::string carmichael = "6178246534322281\n";
 
 enum class expect { split, not_found, any_end };

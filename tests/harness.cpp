@@ -99,6 +99,29 @@ std::string run_tool(std::time_t seed)
     return transcript;
 }
 
+std::vector<published_number> published_numbers()
+{
+    std::ifstream in(BROVANTEN_EXAMPLES_DIR "/pseudoprimes.tsv");
+    std::vector<published_number> rows;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#' || line.compare(0, 2, "n\t") == 0)
+            continue;
+        std::stringstream fields(line);
+        published_number row;
+        std::string factors;
+        std::getline(fields, row.n, '\t');
+        std::getline(fields, row.bits, '\t');
+        std::getline(fields, row.kind, '\t');
+        std::getline(fields, factors, '\t');
+        std::stringstream split(factors);
+        for (std::string f; split >> f;)
+            row.factors.push_back(f);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
 std::string big_text(const mpz_t x)
 {
     char *text = mpz_get_str(nullptr, 10, x);

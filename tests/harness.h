@@ -10,6 +10,7 @@
 #include <ctime>
 #include <gmp.h>
 #include <string>
+#include <vector>
 
 // Creates a temporary folder and makes it the working directory for the
 // lifetime of the object; puts the old one back and removes the folder after.
@@ -99,6 +100,14 @@ std::string test_name(const char *description);
 unsigned long test_seed(unsigned long fixed);
 std::string seed_note(unsigned long seed);
 
+// A published number of examples/pseudoprimes.tsv with its prime factors.
+struct published_number {
+    std::string n, bits, kind;
+    std::vector<std::string> factors;
+};
+
+std::vector<published_number> published_numbers();
+
 // The texts every run starts and ends with. Inline, so that they are built
 // before any table of test cases that uses them.
 inline const std::string banner = "Brovanten v1.1r     T.Osbervan    04/2001\n"
@@ -107,3 +116,11 @@ inline const std::string banner = "Brovanten v1.1r     T.Osbervan    04/2001\n"
 inline const std::string closing_prompt = "\nEnd : press a key to exit...\n";
 inline const std::string log_separator =
     "\n-------------------------------------------------------------------------------- \n";
+
+// A record already in results.fic before a run, as an earlier version wrote it.
+inline const std::string earlier_record =
+    "Brovanten V1.1r     T.Osbervan      Tue Dec 08 20:03:41 2026\n \n\n"
+    "Number = 6178246534322281  (53 bits)\n"
+    "Factor = 302941  (19 bits)\n"
+    "\n\nSecondary certificate : 9341732956540616235605375\n" +
+    log_separator;

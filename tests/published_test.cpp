@@ -5,41 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <gmp.h>
 #include <regex>
-#include <sstream>
 #include <vector>
 
 namespace {
-
-struct published {
-    std::string n;
-    std::string kind;
-    std::vector<std::string> factors;
-};
-
-std::vector<published> load_examples()
-{
-    std::ifstream in(BROVANTEN_EXAMPLES_DIR "/pseudoprimes.tsv");
-    std::vector<published> rows;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#' || line.compare(0, 2, "n\t") == 0)
-            continue;
-        std::vector<std::string> fields;
-        std::stringstream split(line);
-        std::string field;
-        while (std::getline(split, field, '\t'))
-            fields.push_back(field);
-        published row{fields.at(0), fields.at(2), {}};
-        std::stringstream factors(fields.at(3));
-        while (factors >> field)
-            row.factors.push_back(field);
-        rows.push_back(row);
-    }
-    return rows;
-}
 
 // The divisors printed under "Factors :".
 std::vector<std::string> reported_factors(const std::string &transcript)
@@ -70,7 +40,7 @@ bool product_of_some(const std::string &d_text, const std::vector<std::string> &
 
 TEST(published, every_example_is_split)
 {
-    std::vector<published> rows = load_examples();
+    std::vector<published_number> rows = published_numbers();
     ASSERT_EQ(rows.size(), 6u);
     for (const auto &row : rows) {
         scratch_dir dir;
