@@ -98,3 +98,31 @@ TEST(factor_known, each_test_alone_splits_carmichael_numbers)
 }
 
 } // namespace
+
+namespace {
+
+// With no tests at all, a perfect power still comes apart into its root
+// and the root's power.
+TEST(factor_known, perfect_powers_without_tests)
+{
+    factor_workspace w;
+    factor_workspace_init(w);
+    big n, pq(100003ul * 100019ul);
+    const factor_budget none = {0, 0, 0};
+
+    mpz_ui_pow_ui(n, 100003, 3);
+    EXPECT_TRUE(factorize(w, n, 1, none));
+    ASSERT_EQ(w.parts.size(), 1u);
+    EXPECT_EQ(mpz_get_ui(w.parts[0].value), 100003u);
+    EXPECT_EQ(w.parts[0].power, 3u);
+
+    mpz_mul(n, pq, pq);
+    EXPECT_FALSE(factorize(w, n, 1, none));
+    ASSERT_EQ(w.parts.size(), 1u);
+    EXPECT_EQ(mpz_cmp(w.parts[0].value, pq), 0);
+    EXPECT_EQ(w.parts[0].power, 2u);
+    EXPECT_EQ(w.parts[0].state, part_state::unsplit);
+    factor_workspace_clear(w);
+}
+
+} // namespace

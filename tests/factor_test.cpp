@@ -69,6 +69,9 @@ TEST(factor, products_built_from_known_primes)
         {"small primes times a Carmichael number", {"3", "11", "17", "100981", "201961", "302941"}},
         {"square of a Carmichael number", {"100981", "100981", "201961", "201961", "302941", "302941"}},
         {"two Carmichael numbers", {"100981", "201961", "302941", "174763", "199729", "274627"}},
+        // A perfect power that no strong test splits: its root is split by rho.
+        {"square of a product of two primes", {"100003", "100003", "100019", "100019"}},
+        {"fifth power of a prime", {"1000003", "1000003", "1000003", "1000003", "1000003"}},
     };
     for (const auto &c : cases) {
         big n(1ul), p;
@@ -79,6 +82,24 @@ TEST(factor, products_built_from_known_primes)
         cli_result r = run_factor({n.str()});
         EXPECT_EQ(r.out, factor_line(n.str(), c.primes)) << c.name;
         EXPECT_EQ(r.status, 0) << c.name << r.err;
+    }
+}
+
+// A prime with no small factor is reported prime whatever the seed: its
+// first strong test passes through a^t = 1 or through some a^(t*2^j) = -1.
+TEST(factor, primes_for_every_seed)
+{
+    big p1024;
+    mpz_ui_pow_ui(p1024, 2, 1023);
+    mpz_nextprime(p1024, p1024);
+    const std::string primes[] = {"100003", "1000000007", "2305843009213693951",
+                                  "170141183460469231731687303715884105727", p1024.str()};
+    for (const auto &p : primes) {
+        for (unsigned long seed = 1; seed <= 8; ++seed) {
+            cli_result r = run_factor({p}, "", false, seed);
+            EXPECT_EQ(r.out, p + ": " + p + "\n") << "seed " << seed;
+            EXPECT_EQ(r.status, 0);
+        }
     }
 }
 
@@ -160,6 +181,13 @@ TEST(factor, ten_megabyte_line)
     EXPECT_EQ(r.out, "561: 3 11 17\n1105: 5 13 17\n");
     EXPECT_EQ(r.err, "brovanten-factor: '" + std::string(40, '7') +
                          "...' (10485760 characters) has more than 20000 digits\n");
+    EXPECT_EQ(r.status, 2);
+
+    // Blanks before it do not make room for it.
+    r = run_factor({}, std::string(100, ' ') + huge + "\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("(10485860 characters) has more than 20000 digits"), std::string::npos)
+        << r.err.substr(0, 200);
     EXPECT_EQ(r.status, 2);
 
     // The same as an argument.

@@ -237,12 +237,21 @@ bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
     // a Miller-Rabin test of N, so the primality test waits for N to pass it.
     // On a pseudoprime that saves one power of N's size.
     if (w.parts.size() == 1 && w.parts[0].state == part_state::unknown &&
-        mpz_cmp(w.parts[0].value, n) == 0) {
+        mpz_cmp(w.parts[0].value, n) == 0 && budget.strong_tests > 0) {
         note(j, factor_event::test, 0, "strong", 1);
         w.found_count = 0;
         bool passed = strong_test(w, n, s);
-        w.parts[0].strong_tests = 1;
-        w.parts[0].state = passed ? part_state::unknown : part_state::composite;
+        factor_part &whole = w.parts[0];
+        whole.strong_tests = 1;
+        if (passed) {
+            whole.state = part_state::unknown;
+        } else if (unsigned long k = take_perfect_power(w, whole)) {
+            // Composite, but the root still needs its primality test.
+            whole.state = part_state::unknown;
+            note(j, factor_event::perfect_power, 0, "", 0, k);
+        } else {
+            whole.state = part_state::composite;
+        }
         if (w.found_count > 0) {
             note(j, factor_event::split, 0, "strong", 1, static_cast<unsigned long>(w.found_count));
             for (int k = 0; k < w.found_count; ++k)
