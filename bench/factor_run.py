@@ -85,7 +85,9 @@ def fmt(seconds):
     return f"{ms:.0f}" if ms >= 100 else f"{ms:.1f}" if ms >= 10 else f"{ms:.2f}"
 
 
-def plot(data, png):
+def plot(data, png, with_pari):
+    pari_line = (f", \\\n     '{data}' using 1:4 with linespoints lw 2 title 'PARI/GP factor'"
+                 if with_pari else "")
     subprocess.run(["gnuplot"], check=True, text=True, input=f"""
 set terminal png size 800,560 noenhanced
 set output '{png}'
@@ -98,8 +100,7 @@ set key top left
 set grid
 set xtics (256, 512, 1024, 2048, 4096, 8192)
 plot '{data}' using 1:2 with linespoints lw 2 title 'brovanten-factor', \\
-     '{data}' using 1:3 with linespoints dt 2 title 'strong-test refinement (bench/spsp_refine)', \\
-     '{data}' using 1:4 with linespoints lw 2 title 'PARI/GP factor (capped)'
+     '{data}' using 1:3 with linespoints dt 2 title 'strong-test refinement (bench/spsp_refine)'{pari_line}
 """)
 
 
@@ -145,7 +146,8 @@ def main():
         f.write("# bits  brovanten_factor_s  spsp_refine_s  pari_factor_s (? = over the cap)\n")
         for bits, tool, base, gp in plot_rows:
             f.write(f"{bits} {tool:.6g} {base:.6g} {gp if gp is not None else '?'}\n")
-    plot(data, os.path.join(args.out, "factor_time.png"))
+    plot(data, os.path.join(args.out, "factor_time.png"),
+         any(gp is not None for _, _, _, gp in plot_rows))
 
 
 if __name__ == "__main__":
