@@ -39,7 +39,7 @@ struct cli_state {
     int status;
     factor_workspace work;
     mpz_t n;
-    // Progress line on a terminal.
+    // Progress line on a terminal, for the number being factored.
     bool progress;
     bool line_shown;
     std::chrono::steady_clock::time_point last_update;
@@ -160,13 +160,11 @@ void handle(cli_state &c, const std::string &raw, std::size_t length)
         return;
     }
     mpz_set_str(c.n, text.c_str(), 10);
-    bool saved_progress = c.progress;
-    c.progress = c.progress && mpz_sizeinbase(c.n, 2) >= 1024;
+    c.progress = c.io.err_is_terminal && mpz_sizeinbase(c.n, 2) >= 1024;
     factor_observer observer{observe, &c};
     bool complete = factorize(c.work, c.n, c.seed, default_budget,
                               c.verbose || c.progress ? &observer : nullptr);
     clear_progress(c);
-    c.progress = saved_progress;
     write_factor_line(c.io.out, c.n, c.work.parts);
     std::fflush(c.io.out);
     if (!complete && c.status == 0)
@@ -255,7 +253,7 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
         }
     }
 
-    cli_state c{io, seed, verbose, 0, {}, {}, io.err_is_terminal, false, {}};
+    cli_state c{io, seed, verbose, 0, {}, {}, false, false, {}};
     factor_workspace_init(c.work);
     mpz_init(c.n);
     if (verbose)

@@ -156,6 +156,17 @@ void matrix_test(const job &j, std::size_t i, int test)
         keep_if_proper(w, w.divisors[k], m);
 }
 
+// Splits the parts by every divisor the test on part i found.
+void fold_in_found(const job &j, std::size_t i, const char *method, int test)
+{
+    factor_workspace &w = j.w;
+    if (w.found_count == 0)
+        return;
+    note(j, factor_event::split, i, method, test, static_cast<unsigned long>(w.found_count));
+    for (int k = 0; k < w.found_count; ++k)
+        parts_split_by(w.parts, w.found[k], w.scratch);
+}
+
 // The next step on part i, which is composite: a test, rho, or giving up.
 void work_on(const job &j, std::size_t i)
 {
@@ -189,11 +200,7 @@ void work_on(const job &j, std::size_t i)
         return;
     }
 
-    if (w.found_count == 0)
-        return;
-    note(j, factor_event::split, i, method, test, static_cast<unsigned long>(w.found_count));
-    for (int k = 0; k < w.found_count; ++k)
-        parts_split_by(w.parts, w.found[k], w.scratch);
+    fold_in_found(j, i, method, test);
 }
 
 // The first part that still needs work, or parts.size().
@@ -252,11 +259,7 @@ bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
         } else {
             whole.state = part_state::composite;
         }
-        if (w.found_count > 0) {
-            note(j, factor_event::split, 0, "strong", 1, static_cast<unsigned long>(w.found_count));
-            for (int k = 0; k < w.found_count; ++k)
-                parts_split_by(w.parts, w.found[k], w.scratch);
-        }
+        fold_in_found(j, 0, "strong", 1);
     }
 
     for (std::size_t i; (i = next_part(w.parts)) < w.parts.size();) {
