@@ -14,6 +14,8 @@
 // candidate whose three factors pass is confirmed with mpz_probab_prime_p.
 // At 8192 bits each factor has about 2730 bits, and roughly one sieved k in
 // a few hundred thousand gives three primes: minutes of work.
+#include "engine/small_primes.h"
+
 #include <gmp.h>
 
 #include <cstdio>
@@ -26,20 +28,6 @@ namespace {
 constexpr unsigned long sieve_limit = 1ul << 24;
 constexpr unsigned long window = 1ul << 22;
 const unsigned long multipliers[3] = {6, 12, 18};
-
-std::vector<unsigned long> small_primes(unsigned long limit)
-{
-    std::vector<bool> composite(limit, false);
-    std::vector<unsigned long> primes;
-    for (unsigned long i = 2; i < limit; ++i) {
-        if (composite[i])
-            continue;
-        primes.push_back(i);
-        for (unsigned long j = i * i; j < limit; j += i)
-            composite[j] = true;
-    }
-    return primes;
-}
 
 unsigned long inverse_mod(unsigned long a, unsigned long p)
 {
@@ -76,7 +64,7 @@ bool fermat_base_2(const mpz_t x, mpz_t scratch, const mpz_t two)
 
 int make_carmichael(unsigned long bits, gmp_randstate_t rand)
 {
-    const std::vector<unsigned long> primes = small_primes(sieve_limit);
+    const std::vector<unsigned long> primes = primes_below(sieve_limit);
     mpz_t n, k, kj, low, high, span, f[3], scratch, two;
     mpz_inits(n, k, kj, low, high, span, f[0], f[1], f[2], scratch, nullptr);
     mpz_init_set_ui(two, 2);

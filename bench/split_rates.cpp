@@ -10,38 +10,15 @@
 // each number it counts the runs that test 1 split, the highest test number
 // any run needed, and the runs that ended all ten tests without a divisor.
 #include "driver/run.h"
+#include "support/published_table.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-struct example {
-    std::string n, bits, kind;
-};
-
-std::vector<example> load(const char *path)
-{
-    std::ifstream in(path);
-    std::vector<example> rows;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#' || line.compare(0, 2, "n\t") == 0)
-            continue;
-        std::stringstream split(line);
-        example e;
-        std::getline(split, e.n, '\t');
-        std::getline(split, e.bits, '\t');
-        std::getline(split, e.kind, '\t');
-        rows.push_back(e);
-    }
-    return rows;
-}
 
 // The transcript of one run on n with the given seed.
 std::string run_once(const std::string &n, std::time_t seed)
@@ -84,7 +61,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: split_rates EXAMPLES.tsv FIRST_SEED COUNT\n");
         return 2;
     }
-    std::vector<example> rows = load(argv[1]);
+    std::vector<published_number> rows = read_published_table(argv[1]);
     long first = std::atol(argv[2]), count = std::atol(argv[3]);
     char folder[] = "/tmp/brovanten-split-rates-XXXXXX";
     if (rows.empty() || mkdtemp(folder) == nullptr || chdir(folder) != 0) {

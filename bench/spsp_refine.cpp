@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // The yardstick for brovanten-factor: the strong-pseudoprime method alone,
-// written with care but without the project's library.
+// written with care; of the project it takes only the list of small primes.
 //
 //   spsp_refine [--seed S] [N ...]   (or one number per line on standard input)
 //
@@ -10,6 +10,8 @@
 // Every divisor found refines a list of pairwise coprime parts by gcds. A
 // part is prime when mpz_probab_prime_p (Baillie-PSW) says so; a part that
 // 32 bases do not split is printed in brackets. Output as coreutils factor.
+#include "engine/small_primes.h"
+
 #include <gmp.h>
 
 #include <algorithm>
@@ -87,12 +89,7 @@ void factor(const mpz_t n)
     if (mpz_cmp_ui(n, 1) <= 0)
         return;
     mpz_set(x, n);
-    std::vector<bool> sieve(100000, true);
-    for (unsigned long p = 2; p < 100000; ++p) {
-        if (!sieve[p])
-            continue;
-        for (unsigned long q = p * p; q < 100000; q += p)
-            sieve[q] = false;
+    for (unsigned long p : small_primes()) {
         if (mpz_divisible_ui_p(x, p)) {
             mpz_set_ui(g, p);
             unsigned long k = mpz_remove(x, x, g);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // brovanten-factor: every prime factor of each number given, for
 // pseudoprimes whose factors are too large for general factoring.
-#include "driver/factor_cli.h"
+#include "factor/factor_cli.h"
 
 #include <ctime>
 #include <unistd.h>

@@ -3,7 +3,7 @@
 
 #include "driver/input.h"
 #include "driver/screen.h"
-#include "driver/test_loop.h"
+#include "driver/split_rounds.h"
 #include "report/certificate.h"
 #include "report/number_text.h"
 #include "report/results_log.h"

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "driver/screen.h"
 
+#include "engine/small_primes.h"
+
 void screen_state_init(screen_state &s)
 {
     mpz_init_set_ui(s.base, 3);
@@ -13,27 +15,14 @@ void screen_state_clear(screen_state &s)
     mpz_clear(s.residue);
 }
 
-namespace {
-
-// The smallest of 2, 3, 5, ..., 99999 that divides n, or 0 if none does.
-// Floor remainders make a negative n behave like its absolute value.
-unsigned long small_divisor(const mpz_t n)
-{
-    if (mpz_fdiv_ui(n, 2) == 0)
-        return 2;
-    for (unsigned long d = 3; d <= 100000; d += 2)
-        if (mpz_fdiv_ui(n, d) == 0)
-            return d;
-    return 0;
-}
-
-} // namespace
-
 bool screen_number(const mpz_t n, std::FILE *out, screen_state &s)
 {
     std::fputs("Testing for divisors up to 100000...", out);
     std::fflush(out);
-    if (unsigned long d = small_divisor(n)) {
+    // The smallest divisor above 1 is a prime, so walking the primes finds
+    // the same d as walking 2, 3, 5, 7, 9, ..., 99999.
+    std::size_t from = 0;
+    if (unsigned long d = next_small_prime_divisor(n, from)) {
         std::fprintf(out, "Number divisible by %lu\n", d);
         return false;
     }

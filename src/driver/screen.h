@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // Screening: the cheap checks a number must pass before any matrix test.
-// Trial division by 2 and by every odd d from 3 to 99999 (about 50,000
-// word remainders, no square-root bound), then a Fermat test 3^N = 3 mod N.
+// Trial division up to 99999 (by the 9592 primes below 100000, no
+// square-root bound), then a Fermat test 3^N = 3 mod N.
 // Primes below 100000 are reported as divisible by themselves, on purpose:
 // the matrix tests are for large composites.
 #pragma once

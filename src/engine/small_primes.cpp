@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "engine/small_primes.h"
 
-namespace {
-
-std::vector<unsigned long> sieve(unsigned long bound)
+std::vector<unsigned long> primes_below(unsigned long bound)
 {
     std::vector<bool> composite(bound, false);
     std::vector<unsigned long> primes;
@@ -17,10 +15,19 @@ std::vector<unsigned long> sieve(unsigned long bound)
     return primes;
 }
 
-} // namespace
-
 const std::vector<unsigned long> &small_primes()
 {
-    static const std::vector<unsigned long> primes = sieve(small_prime_bound);
+    static const std::vector<unsigned long> primes = primes_below(small_prime_bound);
     return primes;
+}
+
+unsigned long next_small_prime_divisor(const mpz_t n, std::size_t &from)
+{
+    const std::vector<unsigned long> &primes = small_primes();
+    while (from < primes.size()) {
+        unsigned long p = primes[from++];
+        if (mpz_divisible_ui_p(n, p))
+            return p;
+    }
+    return 0;
 }

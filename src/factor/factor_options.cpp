@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include "factor/factor_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <getopt.h>
+
+namespace {
+
+enum { version_option = 256 };
+
+const option long_options[] = {
+    {"seed", required_argument, nullptr, 's'},
+    {"verbose", no_argument, nullptr, 'v'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, version_option},
+    {nullptr, 0, nullptr, 0},
+};
+
+// Decimal digits only, within an unsigned long.
+bool parse_seed(const char *text, unsigned long &seed)
+{
+    if (*text == '\0')
+        return false;
+    for (const char *p = text; *p != '\0'; ++p)
+        if (*p < '0' || *p > '9')
+            return false;
+    errno = 0;
+    seed = std::strtoul(text, nullptr, 10);
+    return errno == 0;
+}
+
+} // namespace
+
+options_verdict parse_factor_options(factor_options &options, int argc, char **argv,
+                                     std::string &message)
+{
+    options.verbose = false;
+    // getopt keeps its place in globals: 0 starts afresh, so that every call
+    // parses its own argv. Its own messages are off; ours go where the
+    // caller's standard error is.
+    optind = 0;
+    opterr = 0;
+    for (;;) {
+        int c = getopt_long(argc, argv, ":s:vh", long_options, nullptr);
+        switch (c) {
+        case -1:
+            options.first_number = optind;
+            return options_verdict::run;
+        case 's':
+            if (!parse_seed(optarg, options.seed)) {
+                message = std::string("invalid seed '") + optarg + "'";
+                return options_verdict::error;
+            }
+            break;
+        case 'v':
+            options.verbose = true;
+            break;
+        case 'h':
+            return options_verdict::help;
+        case version_option:
+            return options_verdict::version;
+        case ':':
+            message = std::string("option '") + argv[optind - 1] + "' needs a value";
+            return options_verdict::error;
+        default:
+            // optopt is the short option's letter, or 0 for a long one that
+            // getopt does not know, which it has stepped over.
+            if (optopt != 0)
+                message = std::string("unknown option '-") + static_cast<char>(optopt) + "'";
+            else
+                message = std::string("unknown option '") + argv[optind - 1] + "'";
+            return options_verdict::error;
+        }
+    }
+}

@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// Every prime factor of a pseudoprime: the method of brovanten-factor.
+//
+//  1. Trial division by the primes below 100000.
+//  2. Perfect powers, whenever a new composite part appears.
+//  3. Splitting tests on each composite part m, all with the exponent
+//     N - 1 = 2^s * t of the original N. For a Carmichael number every p - 1
+//     divides N - 1, so this exponent tells the primes of any part apart.
+//     - Strong tests: a random base a, x_j = a^(t*2^j) mod m and
+//       gcd(x_j - 1, m) at every j = 0 .. s. Primes whose orders have small
+//       2-parts reach 1 early and are told apart only there.
+//     - Matrix tests: the tool's own test, a drawn matrix raised to N - 1
+//       modulo m (by Cayley-Hamilton), but with the discriminant's Jacobi
+//       symbol -1 modulo m, so that the primes of m do not all see the same
+//       kind of discriminant. It also splits numbers whose primes have
+//       p + 1 dividing N - 1.
+//  4. Every divisor found refines the set of parts with gcds (a coprime
+//     base) until each part is prime or out of tests.
+//  5. Parts below 2^128 that no test split get Pollard-Brent rho.
+//  6. A part whose budget is spent stays composite.
+// Every part reported prime passed mpz_probab_prime_p (Baillie-PSW).
+#pragma once
+
+#include "engine/fast_power.h"
+#include "engine/matrix_split.h"
+#include "engine/rng.h"
+#include "factor/factor_parts.h"
+#include "factor/rho.h"
+
+#include <cstddef>
+#include <gmp.h>
+#include <vector>
+
+// Tests per composite part: every fifth is a matrix test while they last.
+struct factor_budget {
+    int strong_tests;
+    int matrix_tests;
+    unsigned long rho_steps;
+};
+inline constexpr factor_budget default_budget = {16, 4, 1ul << 20};
+
+// Parts up to this size get rho when the tests give up.
+inline constexpr std::size_t rho_max_bits = 128;
+
+// What the method is doing, for a caller that shows progress.
+enum class factor_event {
+    small_primes,  // trial division is over; count = prime factors found
+    test,          // a test starts on a part
+    power,         // share `done` of a matrix test's power is done
+    split,         // the test split its part; count = divisors it found
+    prime,         // a part is a probable prime
+    perfect_power, // a part was a perfect power; count = the exponent
+    rho,           // rho starts on a part
+    unsplit,       // a part stays composite
+};
+
+struct factor_note {
+    factor_event event;
+    int part;          // 1-based among the parts of the moment
+    int parts;
+    std::size_t bits;  // of the part
+    const char *method; // "strong", "matrix" or "rho"
+    int test;           // the test's number on this part
+    unsigned long count;
+    double done;
+};
+
+struct factor_observer {
+    void (*notify)(void *context, const factor_note &note);
+    void *context;
+};
+
+// Everything the method uses, created once and reused for every number.
+struct factor_workspace {
+    std::vector<factor_part> parts;
+    mpz_t odd_part, base, x, g, scratch, found[64];
+    int found_count;
+    gmp_randstate_t bases;
+    rng_state matrices;
+    test_scratch matrix; // its exponent is N - 1 throughout
+    mpz_t divisors[max_divisors];
+    fast_power_scratch power;
+    rho_scratch rho;
+};
+
+void factor_workspace_init(factor_workspace &w);
+void factor_workspace_clear(factor_workspace &w);
+
+// Factors n >= 0 into w.parts, ascending, each with its power; 0 and 1 give
+// no parts. The random choices come from seed alone. Returns whether every
+// part is prime.
+bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
+               const factor_budget &budget = default_budget,
+               const factor_observer *observer = nullptr);

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include "factor/input_tokens.h"
+
+#include <cctype>
+
+namespace {
+
+constexpr std::size_t shown_bytes = 40;
+
+bool is_blank(int c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+} // namespace
+
+void token_start(input_token &t)
+{
+    t.shown.clear();
+    t.length = 0;
+    t.digits.clear();
+    t.digit_count = 0;
+    t.has_digit = false;
+    t.well_formed = true;
+}
+
+void token_add(input_token &t, char c)
+{
+    if (t.shown.size() < shown_bytes)
+        t.shown += c;
+    bool sign_allowed = t.length == 0;
+    ++t.length;
+    if (c == '+' && sign_allowed)
+        return;
+    if (c < '0' || c > '9') {
+        t.well_formed = false;
+        return;
+    }
+    t.has_digit = true;
+    if (c == '0' && t.digit_count == 0)
+        return;
+    ++t.digit_count;
+    if (t.digits.size() <= max_input_digits)
+        t.digits += c;
+}
+
+void token_from_argument(input_token &t, const char *argument)
+{
+    token_start(t);
+    while (*argument == ' ')
+        ++argument;
+    for (; *argument != '\0'; ++argument)
+        token_add(t, *argument);
+}
+
+bool next_token(input_token &t, std::FILE *in)
+{
+    token_start(t);
+    int c;
+    while ((c = std::getc(in)) != EOF && is_blank(c)) {
+    }
+    if (c == EOF)
+        return false;
+    do
+        token_add(t, static_cast<char>(c));
+    while ((c = std::getc(in)) != EOF && !is_blank(c));
+    return true;
+}
+
+token_verdict token_value(mpz_t n, const input_token &t)
+{
+    if (!t.well_formed || !t.has_digit)
+        return token_verdict::not_a_number;
+    if (t.digit_count > max_input_digits)
+        return token_verdict::too_long;
+    if (t.digit_count == 0)
+        mpz_set_ui(n, 0);
+    else
+        mpz_set_str(n, t.digits.c_str(), 10);
+    return token_verdict::number;
+}
+
+std::string quoted_token(const input_token &t)
+{
+    std::string shown = "'";
+    for (char c : t.shown)
+        shown += std::isprint(static_cast<unsigned char>(c)) ? c : '?';
+    if (t.length <= shown_bytes)
+        return shown + "'";
+    return shown + "...' (" + std::to_string(t.length) + " characters)";
+}

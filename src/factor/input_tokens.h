@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The numbers brovanten-factor is given, read as coreutils factor reads
+// them: whitespace-separated tokens on standard input, any number on a
+// line; one token per argument, after any leading spaces. A token is a
+// number when it is an optional "+" and decimal digits only; leading zeros
+// are decimal. Only the significant digits count toward the size limit, and
+// a token of any length is read in bounded memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <gmp.h>
+#include <string>
+
+// Numbers with more significant digits than this are refused: beyond it a
+// single test would take hours.
+inline constexpr std::size_t max_input_digits = 20000;
+
+// A token as it was read.
+struct input_token {
+    std::string shown;       // its first bytes, for messages
+    std::size_t length;      // its length in bytes
+    std::string digits;      // its significant digits, at most one past the limit
+    std::size_t digit_count; // its significant digits in all
+    bool has_digit;
+    bool well_formed; // "+"? digits*, so far
+};
+
+enum class token_verdict { number, not_a_number, too_long };
+
+void token_start(input_token &t);
+void token_add(input_token &t, char c);
+
+// The argument as a token: leading spaces skipped, every other byte kept.
+void token_from_argument(input_token &t, const char *argument);
+
+// The next token of in, skipping blanks (space, tab, CR, LF, VT, FF): false
+// at the end of input.
+bool next_token(input_token &t, std::FILE *in);
+
+// n = the token's value when it is a number within the limit.
+token_verdict token_value(mpz_t n, const input_token &t);
+
+// The token as messages name it: quoted, non-printing bytes as '?', cut
+// after 40 bytes with its length in characters.
+std::string quoted_token(const input_token &t);

@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The coprime refinement of factor parts: worked examples, and its
+// invariants on random inputs.
+#include "support/harness.h"
+
+#include "factor/factor_parts.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+using part_list = std::vector<std::pair<unsigned long, unsigned long>>; // value, power
+
+part_list values(const std::vector<factor_part> &parts)
+{
+    part_list out;
+    for (const auto &p : parts)
+        out.emplace_back(mpz_get_ui(p.value), p.power);
+    return out;
+}
+
+struct refine_case {
+    const char *name;
+    unsigned long start;
+    std::vector<unsigned long> divisors;
+    part_list parts; // ascending, worked out by hand
+};
+
+const refine_case refine_cases[] = {
+    {"one split", 30, {6}, {{5, 1}, {6, 1}}},
+    {"two splits", 30, {6, 2}, {{2, 1}, {3, 1}, {5, 1}}},
+    {"a square comes out of a common factor", 7 * 7 * 11, {77}, {{7, 2}, {11, 1}}},
+    {"a cube and a prime", 13ul * 13 * 13 * 17, {13 * 17}, {{13, 3}, {17, 1}}},
+    {"a divisor that is no factor of any part", 35, {11}, {{35, 1}}},
+    {"the part itself", 35, {35}, {{35, 1}}},
+};
+
+void PrintTo(const refine_case &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class refinement : public ::testing::TestWithParam<refine_case> {};
+
+TEST_P(refinement, coprime_parts_with_powers)
+{
+    const refine_case &c = GetParam();
+    std::vector<factor_part> parts;
+    big start(c.start), d, scratch;
+    parts_add(parts, start, 1, part_state::unknown, scratch);
+    for (unsigned long divisor : c.divisors) {
+        mpz_set_ui(d, divisor);
+        parts_split_by(parts, d, scratch);
+    }
+    parts_sort(parts);
+    EXPECT_EQ(values(parts), c.parts);
+    parts_clear(parts);
+}
+
+INSTANTIATE_TEST_SUITE_P(factor, refinement, ::testing::ValuesIn(refine_cases),
+                         [](const auto &info) { return test_name(info.param.name); });
+
+TEST(refinement, equal_parts_merge_and_keep_their_state)
+{
+    std::vector<factor_part> parts;
+    big p(100003ul), scratch;
+    parts_add(parts, p, 2, part_state::prime, scratch);
+    parts_add(parts, p, 3, part_state::prime, scratch);
+    ASSERT_EQ(parts.size(), 1u);
+    EXPECT_EQ(parts[0].power, 5u);
+    EXPECT_EQ(parts[0].state, part_state::prime);
+    parts_clear(parts);
+}
+
+// The product of value^power over the parts.
+void product_of(mpz_t product, const std::vector<factor_part> &parts)
+{
+    big power;
+    mpz_set_ui(product, 1);
+    for (const auto &p : parts) {
+        mpz_pow_ui(power, p.value, p.power);
+        mpz_mul(product, product, power);
+    }
+}
+
+// What refinement must keep whatever the divisors: every part above 1, the
+// parts pairwise coprime, their product the number; and folding in the
+// same divisors again changes nothing.
+TEST(refinement, random_divisors_keep_the_invariants)
+{
+    unsigned long seed = test_seed(2718);
+    SCOPED_TRACE(seed_note(seed));
+    gmp_randstate_t random;
+    gmp_randinit_mt(random);
+    gmp_randseed_ui(random, seed);
+    big n, d, product, scratch, g, prime;
+    for (int round = 0; round < 300; ++round) {
+        // n: a product of a few small primes with small powers, so that the
+        // divisors share factors with each other and with several parts.
+        mpz_set_ui(n, 1);
+        int primes = 1 + static_cast<int>(gmp_urandomm_ui(random, 5));
+        for (int i = 0; i < primes; ++i) {
+            mpz_set_ui(prime, 2 + gmp_urandomm_ui(random, 60));
+            mpz_nextprime(prime, prime);
+            mpz_pow_ui(prime, prime, 1 + gmp_urandomm_ui(random, 3));
+            mpz_mul(n, n, prime);
+        }
+        if (mpz_cmp_ui(n.v, 1) == 0)
+            continue;
+        std::vector<factor_part> parts;
+        parts_add(parts, n, 1, part_state::unknown, scratch);
+        std::vector<big> divisors(1 + gmp_urandomm_ui(random, 6));
+        for (auto &divisor : divisors) {
+            // Mostly divisors of n, now and then a number that shares only
+            // a part of its factors with n.
+            mpz_urandomb(d, random, 1 + static_cast<unsigned long>(mpz_sizeinbase(n, 2)));
+            mpz_add_ui(d, d, 1);
+            if (gmp_urandomm_ui(random, 4) != 0)
+                mpz_gcd(d, d, n);
+            mpz_set(divisor, d);
+            parts_split_by(parts, divisor, scratch);
+        }
+        parts_sort(parts);
+        product_of(product, parts);
+        ASSERT_EQ(mpz_cmp(product, n), 0) << "round " << round << ": product " << product.str()
+                                          << ", n " << n.str();
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            ASSERT_GT(mpz_cmp_ui(parts[i].value, 1), 0) << "round " << round;
+            for (std::size_t j = i + 1; j < parts.size(); ++j) {
+                mpz_gcd(g, parts[i].value, parts[j].value);
+                ASSERT_EQ(mpz_cmp_ui(g.v, 1), 0)
+                    << "round " << round << ": parts " << mpz_get_ui(parts[i].value) << " and "
+                    << mpz_get_ui(parts[j].value);
+            }
+        }
+        part_list before = values(parts);
+        for (const auto &divisor : divisors)
+            parts_split_by(parts, divisor, scratch);
+        parts_sort(parts);
+        EXPECT_EQ(values(parts), before) << "round " << round;
+        parts_clear(parts);
+    }
+    gmp_randclear(random);
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include "support/process.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// In the child: standard streams and limits as asked, then exec.
+[[noreturn]] void exec_child(const process_options &o, int pipe_read, int pipe_write)
+{
+    const char *binary = o.binary.empty() ? BROVANTEN_BINARY : o.binary.c_str();
+    int null_fd = open("/dev/null", O_RDWR);
+    if (o.in == stdin_setup::closed)
+        close(0);
+    else
+        dup2(null_fd, 0);
+    switch (o.out) {
+    case stdout_setup::captured:
+    case stdout_setup::reader_gone:
+        dup2(pipe_write, 1);
+        break;
+    case stdout_setup::closed:
+        close(1);
+        break;
+    case stdout_setup::discarded:
+        dup2(null_fd, 1);
+        break;
+    }
+    if (pipe_read >= 0)
+        close(pipe_read);
+    if (pipe_write >= 0 && pipe_write != 1)
+        close(pipe_write);
+    if (null_fd > 2)
+        close(null_fd);
+    if (o.file_size_limit >= 0) {
+        rlimit limit{static_cast<rlim_t>(o.file_size_limit), static_cast<rlim_t>(o.file_size_limit)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    // Default signal handling, so that the tool's own choices are what counts.
+    signal(SIGPIPE, SIG_DFL);
+    signal(SIGXFSZ, SIG_DFL);
+    if (o.line_buffered) {
+        // stdbuf preloads a library ahead of everything, which AddressSanitizer
+        // refuses unless told that the order does not matter.
+        const char *asan = getenv("ASAN_OPTIONS");
+        std::string options = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
+        setenv("ASAN_OPTIONS", options.c_str(), 1);
+        execlp("stdbuf", "stdbuf", "-oL", binary, static_cast<char *>(nullptr));
+    } else {
+        execl(binary, "brovanten", static_cast<char *>(nullptr));
+    }
+    _exit(127);
+}
+
+} // namespace
+
+process_result run_binary(const process_options &o)
+{
+    int pipe_fds[2] = {-1, -1};
+    bool piped = o.out == stdout_setup::captured || o.out == stdout_setup::reader_gone;
+    if (piped && pipe(pipe_fds) != 0)
+        return {false, 0, "pipe failed", 0};
+    if (o.out == stdout_setup::reader_gone) {
+        close(pipe_fds[0]);
+        pipe_fds[0] = -1;
+    }
+
+    auto start = std::chrono::steady_clock::now();
+    pid_t child = fork();
+    if (child == 0)
+        exec_child(o, pipe_fds[0], pipe_fds[1]);
+    if (pipe_fds[1] >= 0)
+        close(pipe_fds[1]);
+
+    process_result result{false, 0, "", 0};
+    // Read what the child has written so far without waiting for more.
+    auto drain = [&] {
+        if (o.out != stdout_setup::captured)
+            return;
+        char buffer[4096];
+        ssize_t got;
+        while ((got = read(pipe_fds[0], buffer, sizeof buffer)) > 0)
+            result.output.append(buffer, static_cast<std::size_t>(got));
+    };
+    if (o.out == stdout_setup::captured)
+        fcntl(pipe_fds[0], F_SETFL, O_NONBLOCK);
+    auto deadline = start + std::chrono::seconds(o.seconds_limit);
+    auto kill_at = start + std::chrono::milliseconds(o.kill_after_ms);
+    bool signalled = false;
+    for (;;) {
+        drain();
+        if (o.watch)
+            o.watch(result.output);
+        pid_t done = waitpid(child, &result.status, WNOHANG);
+        if (done == child) {
+            result.ended = true;
+            break;
+        }
+        auto now = std::chrono::steady_clock::now();
+        if (o.kill_after_ms >= 0 && !signalled && now >= kill_at) {
+            kill(child, o.kill_signal);
+            signalled = true;
+        }
+        if (now > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &result.status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    result.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    drain();
+    if (o.out == stdout_setup::captured)
+        close(pipe_fds[0]);
+    return result;
+}
+
+pid_t start_binary()
+{
+    process_options o;
+    o.out = stdout_setup::discarded;
+    pid_t child = fork();
+    if (child == 0)
+        exec_child(o, -1, -1);
+    return child;
+}
