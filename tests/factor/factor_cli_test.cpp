@@ -4,7 +4,13 @@
 #include "support/factor_harness.h"
 #include "support/harness.h"
 
+#include "factor/factor_cli.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <set>
 
 namespace {
 
@@ -138,35 +144,170 @@ TEST(factor, small_semiprime_beyond_rho_stays_in_brackets)
     EXPECT_EQ(r.status, 1);
 }
 
-struct bad_case {
+// The command line and standard input as coreutils factor reads them. Rows
+// marked `as_factor` are also run through factor itself where it is
+// installed: the same standard output, and a failure status exactly when
+// factor fails (factor uses 1 where this command uses 2). The other rows
+// are this command's own: its options, its limits, CR LF line ends, and
+// the status 1 for a part left composite.
+struct cli_case {
     const char *name;
+    std::vector<std::string> args;
     std::string input;
-    std::string shown; // how the message names it
+    std::string out;
+    int status;
+    std::string err; // exact
+    bool as_factor;
 };
 
-const bad_case bad_cases[] = {
-    {"letters after digits", "12x", "'12x'"},
-    {"two plus signs", "++7", "'++7'"},
-    {"plus sign alone", "+", "'+'"},
-    {"plus sign after digits", "7+", "'7+'"},
-    {"empty", "", "''"},
-    {"blank inside", "12 34", "'12 34'"},
-    {"control bytes", std::string("1\x01" "2", 3), "'1?2'"},
-};
-
-class bad_argument : public ::testing::TestWithParam<bad_case> {};
-
-TEST_P(bad_argument, message_status_two_and_the_rest_done)
+std::string not_a_number(const std::string &shown)
 {
-    const bad_case &c = GetParam();
-    cli_result r = run_factor({"561", c.input, "1105"});
-    EXPECT_EQ(r.out, "561: 3 11 17\n1105: 5 13 17\n");
-    EXPECT_EQ(r.err, "brovanten-factor: " + c.shown + " is not a non-negative decimal integer\n");
-    EXPECT_EQ(r.status, 2);
+    return "brovanten-factor: " + shown + " is not a non-negative decimal integer\n";
 }
 
-INSTANTIATE_TEST_SUITE_P(factor, bad_argument, ::testing::ValuesIn(bad_cases),
+std::string usage_error(const std::string &message)
+{
+    return "brovanten-factor: " + message + "\nTry 'brovanten-factor --help' for more.\n";
+}
+
+// Two 60-bit primes: beyond every test, and beyond rho's budget.
+const std::string semiprime = "332306998946229619626601867938758453";
+const std::string semiprime_line = semiprime + ": [" + semiprime + "]\n";
+
+const std::string lines_561_1105 = "561: 3 11 17\n1105: 5 13 17\n";
+
+const cli_case cli_cases[] = {
+    // Standard input: tokens, several on a line.
+    {"two numbers on a line", {}, "561 1105\n", lines_561_1105, 0, "", true},
+    {"tabs, blanks and blank lines", {}, "\t561\t\t \n\n   \n1105", lines_561_1105, 0, "", true},
+    {"no line end after the last number", {}, "561\n1105", lines_561_1105, 0, "", true},
+    {"only blanks", {}, std::string(30000, ' ') + "\n\t\n", "", 0, "", true},
+    {"empty input", {}, "", "", 0, "", true},
+    {"CR LF line ends", {}, "561\r\n1105\r\n", lines_561_1105, 0, "", false},
+    {"a bad token among good ones", {}, "561 12x 1105\n", lines_561_1105, 2, not_a_number("'12x'"), true},
+    {"a minus sign on standard input", {}, "-5 561\n", "561: 3 11 17\n", 2, not_a_number("'-5'"), true},
+    // Arguments: one token each, after leading spaces.
+    {"leading plus", {"+7"}, "", "7: 7\n", 0, "", true},
+    {"leading zeros are decimal", {"0010", "010"}, "", "10: 2 5\n10: 2 5\n", 0, "", true},
+    {"zero and one", {"0", "1", "000", "+0"}, "", "0:\n1:\n0:\n0:\n", 0, "", true},
+    {"leading spaces", {"  12"}, "", "12: 2 2 3\n", 0, "", true},
+    {"a trailing blank", {"12 "}, "", "", 2, not_a_number("'12 '"), true},
+    {"a tab before", {"\t12"}, "", "", 2, not_a_number("'?12'"), true},
+    {"two numbers in one argument", {"12 34"}, "", "", 2, not_a_number("'12 34'"), true},
+    {"an empty argument", {""}, "", "", 2, not_a_number("''"), true},
+    {"a lone minus", {"-"}, "", "", 2, not_a_number("'-'"), true},
+    {"a negative number after --", {"--", "-5", "561"}, "", "561: 3 11 17\n", 2, not_a_number("'-5'"), true},
+    {"letters after digits", {"561", "12x", "1105"}, "", lines_561_1105, 2, not_a_number("'12x'"), true},
+    {"two plus signs", {"561", "++7", "1105"}, "", lines_561_1105, 2, not_a_number("'++7'"), true},
+    {"a plus sign alone", {"561", "+", "1105"}, "", lines_561_1105, 2, not_a_number("'+'"), true},
+    {"a plus sign after digits", {"561", "7+", "1105"}, "", lines_561_1105, 2, not_a_number("'7+'"), true},
+    {"control bytes", {"561", std::string("1\x01" "2", 3), "1105"}, "", lines_561_1105, 2, not_a_number("'1?2'"), true},
+    {"hexadecimal", {"0x1F"}, "", "", 2, not_a_number("'0x1F'"), true},
+    {"an exponent", {"1e3"}, "", "", 2, not_a_number("'1e3'"), true},
+    {"2^64 + 1", {"18446744073709551617"}, "", "18446744073709551617: 274177 67280421310721\n", 0, "", true},
+    {"2^128 - 1", {"340282366920938463463374607431768211455"}, "",
+     "340282366920938463463374607431768211455: 3 5 17 257 641 65537 274177 6700417 67280421310721\n", 0, "", true},
+    // Options.
+    {"a negative number is an unknown option", {"-5"}, "", "", 2, usage_error("unknown option '-5'"), true},
+    {"an unknown long option", {"--frobnicate", "561"}, "", "", 2, usage_error("unknown option '--frobnicate'"), true},
+    {"seed joined to its letter", {"-s5", "561"}, "", "561: 3 11 17\n", 0, "", false},
+    {"seed after an equals sign", {"--seed=5", "561"}, "", "561: 3 11 17\n", 0, "", false},
+    {"letters joined", {"-vs5", "561"}, "", "561: 3 11 17\n", 0,
+     "brovanten-factor: seed 5\nbrovanten-factor: 10 bits, 3 prime factors below 100000\n", false},
+    {"an option after the numbers", {"561", "-v"}, "", "561: 3 11 17\n", 0,
+     "brovanten-factor: seed 1\nbrovanten-factor: 10 bits, 3 prime factors below 100000\n", false},
+    {"an empty seed", {"--seed=", "561"}, "561\n", "", 2, usage_error("invalid seed ''"), false},
+    {"a seed that takes a negative number", {"-s", "-3", "561"}, "", "", 2, usage_error("invalid seed '-3'"), false},
+    {"a seed beyond 64 bits", {"--seed=18446744073709551616", "561"}, "", "", 2,
+     usage_error("invalid seed '18446744073709551616'"), false},
+    {"the largest seed", {"--seed=18446744073709551615", "561"}, "", "561: 3 11 17\n", 0, "", false},
+    {"a seed without its value", {"561", "--seed"}, "", "", 2, usage_error("option '--seed' needs a value"), false},
+    {"a letter without its value", {"-s"}, "", "", 2, usage_error("option '-s' needs a value"), false},
+    {"-- alone reads standard input", {"--"}, "561\n", "561: 3 11 17\n", 0, "", true},
+    // Statuses: 2 for bad input, 1 for a part left composite, 2 for both.
+    {"a part left composite", {semiprime}, "", semiprime_line, 1, "", false},
+    {"bad input after a composite part", {semiprime, "x"}, "", semiprime_line, 2, not_a_number("'x'"), false},
+    {"bad input before a composite part", {"x", semiprime}, "", semiprime_line, 2, not_a_number("'x'"), false},
+};
+
+void PrintTo(const cli_case &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class command_line : public ::testing::TestWithParam<cli_case> {};
+
+TEST_P(command_line, output_status_and_messages)
+{
+    const cli_case &c = GetParam();
+    cli_result r = run_factor(c.args, c.input);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err, c.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(factor, command_line, ::testing::ValuesIn(cli_cases),
                          [](const auto &info) { return test_name(info.param.name); });
+
+std::vector<cli_case> rows_as_factor()
+{
+    std::vector<cli_case> rows;
+    for (const auto &c : cli_cases)
+        if (c.as_factor)
+            rows.push_back(c);
+    return rows;
+}
+
+class as_coreutils_factor : public ::testing::TestWithParam<cli_case> {};
+
+TEST_P(as_coreutils_factor, same_output_and_failure)
+{
+    const cli_case &c = GetParam();
+    std::vector<std::string> argv = {"factor"};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    cli_result theirs = run_program(argv, c.input);
+    if (theirs.status == 127 || theirs.status < 0)
+        GTEST_SKIP() << "coreutils factor cannot be run here";
+    cli_result ours = run_factor(c.args, c.input);
+    EXPECT_EQ(ours.out, theirs.out);
+    EXPECT_EQ(ours.status != 0, theirs.status != 0) << theirs.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(factor, as_coreutils_factor, ::testing::ValuesIn(rows_as_factor()),
+                         [](const auto &info) { return test_name(info.param.name); });
+
+// The limit counts significant digits only: 10^19999 has 20000 and is
+// factored, 10^20000 has one more and is refused; blanks around it and
+// leading zeros do not count.
+TEST(factor, twenty_thousand_digits_from_both_sides)
+{
+    std::string at_limit = "1" + std::string(19999, '0');
+    std::string past_limit = at_limit + "0";
+    std::string expected = at_limit + ":";
+    for (int i = 0; i < 19999; ++i)
+        expected += " 2";
+    for (int i = 0; i < 19999; ++i)
+        expected += " 5";
+    expected += "\n";
+
+    cli_result r = run_factor({at_limit});
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.status, 0);
+
+    r = run_factor({}, std::string(20100, ' ') + "00" + at_limit + std::string(20100, '\t') + "\n");
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 200);
+
+    r = run_factor({past_limit, "561"});
+    EXPECT_EQ(r.out, "561: 3 11 17\n");
+    EXPECT_EQ(r.err, "brovanten-factor: '1" + std::string(39, '0') +
+                         "...' (20001 characters) has more than 20000 digits\n");
+    EXPECT_EQ(r.status, 2);
+
+    r = run_factor({}, "12" + std::string(20100, ' ') + "\n");
+    EXPECT_EQ(r.out, "12: 2 2 3\n");
+    EXPECT_EQ(r.status, 0);
+}
 
 TEST(factor, standard_input_lines)
 {
@@ -253,6 +394,165 @@ TEST(factor, progress_line_only_on_a_terminal)
                         std::to_string(mpz_sizeinbase(n, 2)) + " bits), strong test 1";
     EXPECT_TRUE(starts_with(shown.err, start)) << shown.err;
     EXPECT_EQ(shown.err.substr(shown.err.size() - 4), "\r\033[K");
+}
+
+// A prime just above 2^bits.
+std::string prime_above_power_of_two(unsigned long bits, unsigned long offset = 0)
+{
+    big p;
+    mpz_ui_pow_ui(p, 2, bits);
+    mpz_add_ui(p, p, offset);
+    mpz_nextprime(p, p);
+    return p.str();
+}
+
+std::string product(const std::vector<std::string> &factors)
+{
+    big n(1ul);
+    for (const auto &f : factors) {
+        big x(f);
+        mpz_mul(n, n, x);
+    }
+    return n.str();
+}
+
+// Rho gets the parts of up to 128 bits that the tests leave whole: a 31-bit
+// prime times a 98-bit prime (128 bits) is split, the same beside a 99-bit
+// prime (129 bits) is not.
+TEST(factor, rho_up_to_exactly_128_bits)
+{
+    std::string p = prime_above_power_of_two(30);
+    std::string q128 = prime_above_power_of_two(97), q129 = prime_above_power_of_two(98);
+    std::string n128 = product({p, q128}), n129 = product({p, q129});
+    big b128(n128), b129(n129);
+    ASSERT_EQ(mpz_sizeinbase(b128, 2), 128u);
+    ASSERT_EQ(mpz_sizeinbase(b129, 2), 129u);
+
+    cli_result r = run_factor({n128});
+    EXPECT_EQ(r.out, factor_line(n128, {p, q128}));
+    EXPECT_EQ(r.status, 0);
+    r = run_factor({n129});
+    EXPECT_EQ(r.out, n129 + ": [" + n129 + "]\n");
+    EXPECT_EQ(r.status, 1);
+}
+
+// The status looks at every part, not only the last: here the part left
+// composite comes first and a prime follows it. With S a product of two
+// 60-bit primes and P = 2S - 1 prime, N - 1 = (S - 1)(2S + 1) and
+// P - 1 = 2(S - 1), so a^(N-1) = 1 mod P for every square a: a strong test
+// takes P out, and S stays whole.
+TEST(factor, a_composite_part_before_a_prime)
+{
+    big p, q, s, prime;
+    mpz_ui_pow_ui(q, 2, 60);
+    mpz_nextprime(q, q);
+    for (unsigned long k = 0;; ++k) {
+        mpz_ui_pow_ui(p, 2, 59);
+        mpz_add_ui(p, p, 1000 * k);
+        mpz_nextprime(p, p);
+        mpz_mul(s, p, q);
+        mpz_mul_2exp(prime, s, 1);
+        mpz_sub_ui(prime, prime, 1);
+        if (mpz_probab_prime_p(prime, 30) > 0)
+            break;
+    }
+    std::string n = product({s.str(), prime.str()});
+    cli_result r = run_factor({n});
+    EXPECT_EQ(r.out, n + ": [" + s.str() + "] " + prime.str() + "\n");
+    EXPECT_EQ(r.status, 1);
+}
+
+// Trial division goes all the way to 99991, whatever is left beside it.
+TEST(factor, small_primes_up_to_the_bound_beside_a_large_prime)
+{
+    std::string large = prime_above_power_of_two(140);
+    const std::vector<std::string> cases[] = {
+        {"331", "99991", large},
+        {"317", "317", "99989", large},
+        {"99991", "99991", large},
+        {"2", "3", "99991", large},
+    };
+    for (const auto &primes : cases) {
+        std::string n = product(primes);
+        cli_result r = run_factor({n});
+        EXPECT_EQ(r.out, factor_line(n, primes));
+        EXPECT_EQ(r.status, 0);
+    }
+}
+
+// The seed steers the steps: over eight seeds the verbose transcripts of a
+// two-prime strong pseudoprime differ, and each seed replays exactly.
+TEST(factor, seeds_change_the_steps)
+{
+    const std::string n = "3317044064679887385961981";
+    std::set<std::string> transcripts;
+    for (unsigned long seed = 1; seed <= 8; ++seed) {
+        std::string option = "--seed=" + std::to_string(seed);
+        cli_result a = run_factor({"-v", option, n});
+        cli_result b = run_factor({"-v", option, n});
+        EXPECT_EQ(a.err, b.err) << "seed " << seed;
+        EXPECT_EQ(a.out, n + ": 1287836182261 2575672364521\n");
+        std::string steps = a.err.substr(a.err.find('\n') + 1);
+        transcripts.insert(steps);
+    }
+    EXPECT_GE(transcripts.size(), 2u);
+}
+
+// The count of small prime factors is with their powers, and the bits are N's.
+TEST(factor, verbose_counts)
+{
+    std::string n = product({"2", "2", "2", "3", "100981", "201961", "302941"});
+    big b(n);
+    cli_result r = run_factor({"-v", "-s", "3", n});
+    std::string start = "brovanten-factor: seed 3\nbrovanten-factor: " +
+                        std::to_string(mpz_sizeinbase(b, 2)) + " bits, 4 prime factors below 100000\n";
+    EXPECT_TRUE(starts_with(r.err, start)) << r.err;
+    // 2^3, 3 and the Carmichael number are the parts when the tests start.
+    EXPECT_NE(r.err.find("  part 3 of 3 (53 bits)"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, factor_line(n, {"2", "2", "2", "3", "100981", "201961", "302941"}));
+}
+
+// On a terminal the progress line starts at 1024 bits.
+TEST(factor, progress_line_from_1024_bits)
+{
+    std::string p1023 = prime_above_power_of_two(1022), p1024 = prime_above_power_of_two(1023);
+    cli_result below = run_factor({p1023}, "", true);
+    EXPECT_EQ(below.out, p1023 + ": " + p1023 + "\n");
+    EXPECT_EQ(below.err, "");
+    cli_result at = run_factor({p1024}, "", true);
+    EXPECT_EQ(at.out, p1024 + ": " + p1024 + "\n");
+    EXPECT_TRUE(starts_with(at.err, "\rbrovanten-factor: part 1 of 1 (1024 bits), strong test 1"))
+        << at.err;
+}
+
+// A full disk: one message, status 2, and nothing more is done, not even
+// the bad token that comes next.
+TEST(factor, write_error_stops_the_command)
+{
+    std::FILE *full = std::fopen("/dev/full", "w");
+    ASSERT_NE(full, nullptr);
+    std::FILE *in = std::tmpfile();
+    std::fputs("561 1105 x\n", in);
+    std::rewind(in);
+    char *err_text = nullptr;
+    std::size_t err_size = 0;
+    std::FILE *err = open_memstream(&err_text, &err_size);
+    char name[] = "brovanten-factor";
+    char *argv[] = {name, nullptr};
+    int status = factor_main(1, argv, {in, full, err, false}, 1);
+    std::fclose(err);
+    std::string messages(err_text, err_size);
+    std::free(err_text);
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(messages, "brovanten-factor: write error: No space left on device\n");
+
+    char help[] = "--help";
+    char *help_argv[] = {name, help, nullptr};
+    std::FILE *quiet = std::fopen("/dev/null", "w");
+    EXPECT_EQ(factor_main(2, help_argv, {in, full, quiet, false}, 1), 2);
+    std::fclose(quiet);
+    std::fclose(full);
+    std::fclose(in);
 }
 
 } // namespace

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <poll.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -25,6 +27,12 @@ const shell_case shell_cases[] = {
     {"a semiprime left whole", "{} 332306998946229619626601867938758453", "332306998946229619626601867938758453: [332306998946229619626601867938758453]\n", 1},
     {"standard input closed", "{} 0<&-", "", 0},
     {"help", "{} --help | head -n 1", "Usage: brovanten-factor [OPTION]... [N]...\n", 0},
+    // One message on standard error, then the command stops with status 2.
+    {"a full disk", "{} 561 1105 x 2>&1 >/dev/full", "brovanten-factor: write error: No space left on device\n", 2},
+    {"standard output closed", "{} 561 2>&1 >&-", "brovanten-factor: write error: Bad file descriptor\n", 2},
+    // A reader that goes away ends the command silently, as it ends factor:
+    // the input never ends, so only SIGPIPE can stop it.
+    {"a reader that goes away", "( yes 561 | {} 2>err | head -n 1 ); cat err", "561: 3 11 17\n", 0},
 };
 
 void PrintTo(const shell_case &c, std::ostream *os)
@@ -40,7 +48,7 @@ TEST_P(factor_shell, output_and_status)
     scratch_dir dir;
     std::string command = c.command;
     command.replace(command.find("{}"), 2, BROVANTEN_FACTOR_BINARY);
-    int status = std::system((command + " > out").c_str());
+    int status = std::system(("{ " + command + "; } > out").c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(read_file("out"), c.out);
     EXPECT_EQ(WEXITSTATUS(status), c.status);
@@ -48,5 +56,45 @@ TEST_P(factor_shell, output_and_status)
 
 INSTANTIATE_TEST_SUITE_P(process, factor_shell, ::testing::ValuesIn(shell_cases),
                          [](const auto &info) { return test_name(info.param.name); });
+
+// Each line is on the pipe as soon as it is worked out: with standard
+// input still open, the answer to the first number can be read.
+TEST(process, each_line_is_flushed_at_once)
+{
+    int to_child[2], from_child[2];
+    ASSERT_EQ(pipe(to_child), 0);
+    ASSERT_EQ(pipe(from_child), 0);
+    pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        dup2(to_child[0], 0);
+        dup2(from_child[1], 1);
+        close(to_child[1]);
+        close(from_child[0]);
+        execl(BROVANTEN_FACTOR_BINARY, "brovanten-factor", static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    close(to_child[0]);
+    close(from_child[1]);
+    const char first[] = "561\n";
+    ASSERT_EQ(write(to_child[1], first, sizeof first - 1), static_cast<ssize_t>(sizeof first - 1));
+
+    std::string seen;
+    pollfd ready{from_child[0], POLLIN, 0};
+    while (seen.find('\n') == std::string::npos && poll(&ready, 1, 10000) == 1) {
+        char buffer[256];
+        ssize_t got = read(from_child[0], buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        seen.append(buffer, static_cast<std::size_t>(got));
+    }
+    EXPECT_EQ(seen, "561: 3 11 17\n");
+
+    close(to_child[1]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(from_child[0]);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
 
 } // namespace

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <gmp.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +44,42 @@ cli_result run_factor(const std::vector<std::string> &args, const std::string &i
     std::fclose(out);
     std::fclose(err);
     return {status, memstream_text(out_buffer, out_size), memstream_text(err_buffer, err_size)};
+}
+
+cli_result run_program(const std::vector<std::string> &argv, const std::string &input)
+{
+    std::FILE *in = std::tmpfile();
+    std::FILE *out = std::tmpfile();
+    std::FILE *err = std::tmpfile();
+    std::fwrite(input.data(), 1, input.size(), in);
+    std::fflush(in);
+    std::rewind(in);
+    pid_t child = fork();
+    if (child == 0) {
+        dup2(fileno(in), 0);
+        dup2(fileno(out), 1);
+        dup2(fileno(err), 2);
+        std::vector<char *> args;
+        for (const auto &a : argv)
+            args.push_back(const_cast<char *>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = -1;
+    if (child > 0)
+        waitpid(child, &status, 0);
+    auto text_of = [](std::FILE *f) {
+        std::string text;
+        std::rewind(f);
+        for (int c; (c = std::getc(f)) != EOF;)
+            text += static_cast<char>(c);
+        std::fclose(f);
+        return text;
+    };
+    std::fclose(in);
+    std::string out_text = text_of(out), err_text = text_of(err);
+    return {child > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1, out_text, err_text};
 }
 
 std::string factor_line(const std::string &n, std::vector<std::string> primes)

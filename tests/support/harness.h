@@ -4,14 +4,12 @@
 // can be replayed.
 #pragma once
 
-#include <functional>
-
-#include "support/published_table.h"
-
 #include "engine/matrix.h"
+#include "support/published_table.h"
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <gmp.h>
 #include <string>
 #include <vector>

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// Pollard-Brent rho on its own: small semiprimes, some of which only the
+// walk back one step at a time splits, prime powers, a semiprime whose
+// smaller prime takes tens of thousands of steps, and giving up.
+#include "support/harness.h"
+
+#include "factor/rho.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Whatever the divisor, it must be proper.
+void expect_proper_divisor(const mpz_t m, unsigned long max_steps)
+{
+    rho_scratch s;
+    rho_scratch_init(s);
+    big d;
+    ASSERT_TRUE(rho_find_divisor(d, m, max_steps, s)) << big_text(m);
+    EXPECT_GT(mpz_cmp_ui(d.v, 1), 0) << big_text(m);
+    EXPECT_LT(mpz_cmp(d, m), 0) << big_text(m);
+    EXPECT_TRUE(mpz_divisible_p(m, d)) << big_text(m) << " by " << d.str();
+    rho_scratch_clear(s);
+}
+
+// Small semiprimes, and among them some whose two cycles close within one
+// batch of 128 steps under every polynomial: the product of differences is
+// then 0 mod m, the gcd is m itself, and only the walk back one step at a
+// time finds the divisor (851 = 23 * 37 up to 431937931 = 17317 * 24943).
+TEST(rho, small_semiprimes_and_the_walk_back)
+{
+    for (unsigned long m : {15ul, 21ul, 35ul, 77ul, 143ul, 323ul, 10403ul, 1022117ul, 851ul, 9017ul,
+                            16999ul, 416641ul, 16973393ul, 431937931ul}) {
+        big n(m);
+        expect_proper_divisor(n, 1ul << 16);
+    }
+}
+
+TEST(rho, prime_powers)
+{
+    for (unsigned long m : {9ul, 25ul, 27ul, 49ul, 121ul, 169ul, 3125ul, 1000003ul * 1000003ul}) {
+        big n(m);
+        expect_proper_divisor(n, 1ul << 16);
+    }
+}
+
+// p near 2^30 takes about 2^15 steps; q brings the product to 120 bits.
+TEST(rho, thirty_bit_prime_beside_a_ninety_bit_prime)
+{
+    big p, q, m;
+    mpz_ui_pow_ui(p, 2, 30);
+    mpz_nextprime(p, p);
+    mpz_ui_pow_ui(q, 2, 90);
+    mpz_nextprime(q, q);
+    mpz_mul(m, p, q);
+    expect_proper_divisor(m, 1ul << 20);
+}
+
+// Too few steps for a 40-bit prime: no divisor, and no false one.
+TEST(rho, gives_up_when_the_steps_run_out)
+{
+    big p, q, m, d;
+    mpz_ui_pow_ui(p, 2, 40);
+    mpz_nextprime(p, p);
+    mpz_ui_pow_ui(q, 2, 41);
+    mpz_nextprime(q, q);
+    mpz_mul(m, p, q);
+    rho_scratch s;
+    rho_scratch_init(s);
+    EXPECT_FALSE(rho_find_divisor(d, m, 4096, s));
+    rho_scratch_clear(s);
+}
+
+} // namespace
