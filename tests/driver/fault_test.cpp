@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -130,6 +131,25 @@ TEST(process, read_only_folder_with_an_earlier_log)
         ASSERT_TRUE(parsed.ok) << parsed.fault;
         EXPECT_EQ(parsed.records.size(), 1u);
     });
+}
+
+// The real binary stamps its record with the calendar clock: the year in
+// the record is this year (or the next, across New Year's Eve).
+TEST(process, record_stamped_with_the_calendar_clock)
+{
+    scratch_dir dir;
+    with_number();
+    std::time_t before = std::time(nullptr);
+    process_result r = run_binary();
+    ASSERT_TRUE(r.ended);
+    parsed_log parsed = parse_log(read_file("results.fic"), "");
+    ASSERT_TRUE(parsed.ok) << parsed.fault;
+    ASSERT_EQ(parsed.records.size(), 1u);
+    int year = std::stoi(parsed.records[0].stamp.substr(parsed.records[0].stamp.size() - 4));
+    std::tm local{};
+    localtime_r(&before, &local);
+    EXPECT_GE(year, local.tm_year + 1900) << parsed.records[0].stamp;
+    EXPECT_LE(year, local.tm_year + 1901) << parsed.records[0].stamp;
 }
 
 } // namespace

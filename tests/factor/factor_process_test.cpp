@@ -97,4 +97,33 @@ TEST(process, each_line_is_flushed_at_once)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
+std::string output_of(const std::string &command)
+{
+    std::system((command + " > out").c_str());
+    return read_file("out");
+}
+
+// Without --seed every run draws its own seed.
+TEST(process, runs_draw_their_own_seeds)
+{
+    scratch_dir dir;
+    std::string command = std::string(BROVANTEN_FACTOR_BINARY) + " -v 561 2>&1 >/dev/null | head -n 1";
+    std::string first = output_of(command), second = output_of(command);
+    EXPECT_EQ(first.compare(0, 23, "brovanten-factor: seed "), 0) << first;
+    EXPECT_NE(first, second);
+}
+
+// The progress line is for a terminal only: with standard error in a file,
+// a number of 1024 bits leaves it empty.
+TEST(process, no_progress_line_off_a_terminal)
+{
+    scratch_dir dir;
+    big p;
+    mpz_ui_pow_ui(p, 2, 1023);
+    mpz_nextprime(p, p);
+    std::string out = output_of(std::string(BROVANTEN_FACTOR_BINARY) + " " + p.str() + " 2>err");
+    EXPECT_EQ(out, p.str() + ": " + p.str() + "\n");
+    EXPECT_EQ(read_file("err"), "");
+}
+
 } // namespace
