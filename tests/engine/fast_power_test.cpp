@@ -16,9 +16,7 @@ TEST(fast_power, equals_the_binary_method)
 {
     unsigned long seed = test_seed(31415);
     SCOPED_TRACE(seed_note(seed));
-    gmp_randstate_t rand;
-    gmp_randinit_mt(rand);
-    gmp_randseed_ui(rand, seed);
+    seeded_random rand(seed);
     matrix_holder m, plain, fast;
     matrix_scratch ms;
     matrix_scratch_init(ms);
@@ -28,14 +26,14 @@ TEST(fast_power, equals_the_binary_method)
     int sizes_seen[4] = {0, 0, 0, 0};
     for (int round = 0; round < 400; ++round) {
         for (auto &x : m.m.x)
-            mpz_set_ui(x, gmp_urandomm_ui(rand, 32768));
-        unsigned long bits = 2 + gmp_urandomm_ui(rand, 1200);
-        mpz_urandomb(n, rand, bits);
+            mpz_set_ui(x, gmp_urandomm_ui(rand.state, 32768));
+        unsigned long bits = 2 + gmp_urandomm_ui(rand.state, 1200);
+        mpz_urandomb(n, rand.state, bits);
         mpz_setbit(n, bits - 1);
         switch (round % 4) {
         case 0: mpz_sub_ui(e, n, 1); break; // the exponent of a test
         case 1: mpz_set_ui(e, round % 3); break; // 0, 1 and 2
-        default: mpz_urandomb(e, rand, gmp_urandomm_ui(rand, 1300)); break;
+        default: mpz_urandomb(e, rand.state, gmp_urandomm_ui(rand.state, 1300)); break;
         }
         ++sizes_seen[bits < 64 ? 0 : bits < 300 ? 1 : bits < 800 ? 2 : 3];
         matrix_pow_mod(plain.m, m.m, e, n, ms);
@@ -47,7 +45,6 @@ TEST(fast_power, equals_the_binary_method)
         EXPECT_GT(seen, 0) << "a range of modulus sizes was never tried";
     fast_power_scratch_clear(fs);
     matrix_scratch_clear(ms);
-    gmp_randclear(rand);
 }
 
 TEST(fast_power, in_place_and_known_answer)

@@ -97,8 +97,7 @@ TEST(factor, products_built_from_known_primes)
 TEST(factor, primes_for_every_seed)
 {
     big p1024;
-    mpz_ui_pow_ui(p1024, 2, 1023);
-    mpz_nextprime(p1024, p1024);
+    prime_above_power_of_two(p1024, 1023);
     const std::string primes[] = {"100003", "1000000007", "2305843009213693951",
                                   "170141183460469231731687303715884105727", p1024.str()};
     for (const auto &p : primes) {
@@ -115,11 +114,8 @@ TEST(factor, primes_for_every_seed)
 TEST(factor, rsa_like_semiprime_stays_in_brackets)
 {
     big p, q, n;
-    mpz_ui_pow_ui(p, 2, 511);
-    mpz_add_ui(q, p, 1234567);
-    mpz_add_ui(p, p, 7654321);
-    mpz_nextprime(p, p);
-    mpz_nextprime(q, q);
+    prime_above_power_of_two(p, 511, 7654321);
+    prime_above_power_of_two(q, 511, 1234567);
     mpz_mul(n, p, q);
     cli_result r = run_factor({"561", n.str(), "1105"});
     EXPECT_EQ(r.out, "561: 3 11 17\n" + n.str() + ": [" + n.str() + "]\n" + "1105: 5 13 17\n");
@@ -130,10 +126,8 @@ TEST(factor, rsa_like_semiprime_stays_in_brackets)
 TEST(factor, small_semiprime_beyond_rho_stays_in_brackets)
 {
     big p, q, n;
-    mpz_ui_pow_ui(p, 2, 59);
-    mpz_add_ui(q, p, 999);
-    mpz_nextprime(p, p);
-    mpz_nextprime(q, q);
+    prime_above_power_of_two(p, 59);
+    prime_above_power_of_two(q, 59, 999);
     mpz_mul(n, p, q);
     big three(3ul);
     mpz_mul(n, n, three);
@@ -381,10 +375,8 @@ TEST(factor, verbose_seed_replays)
 TEST(factor, progress_line_only_on_a_terminal)
 {
     big p, q, n;
-    mpz_ui_pow_ui(p, 2, 600);
-    mpz_nextprime(p, p);
-    mpz_ui_pow_ui(q, 2, 500);
-    mpz_nextprime(q, q);
+    prime_above_power_of_two(p, 600);
+    prime_above_power_of_two(q, 500);
     mpz_mul(n, p, q);
     cli_result quiet = run_factor({n.str()});
     EXPECT_EQ(quiet.err, "");
@@ -396,13 +388,11 @@ TEST(factor, progress_line_only_on_a_terminal)
     EXPECT_EQ(shown.err.substr(shown.err.size() - 4), "\r\033[K");
 }
 
-// A prime just above 2^bits.
-std::string prime_above_power_of_two(unsigned long bits, unsigned long offset = 0)
+// The first prime above 2^bits, in decimal.
+std::string prime_above(unsigned long bits)
 {
     big p;
-    mpz_ui_pow_ui(p, 2, bits);
-    mpz_add_ui(p, p, offset);
-    mpz_nextprime(p, p);
+    prime_above_power_of_two(p, bits);
     return p.str();
 }
 
@@ -421,8 +411,8 @@ std::string product(const std::vector<std::string> &factors)
 // prime (129 bits) is not.
 TEST(factor, rho_up_to_exactly_128_bits)
 {
-    std::string p = prime_above_power_of_two(30);
-    std::string q128 = prime_above_power_of_two(97), q129 = prime_above_power_of_two(98);
+    std::string p = prime_above(30);
+    std::string q128 = prime_above(97), q129 = prime_above(98);
     std::string n128 = product({p, q128}), n129 = product({p, q129});
     big b128(n128), b129(n129);
     ASSERT_EQ(mpz_sizeinbase(b128, 2), 128u);
@@ -444,12 +434,9 @@ TEST(factor, rho_up_to_exactly_128_bits)
 TEST(factor, a_composite_part_before_a_prime)
 {
     big p, q, s, prime;
-    mpz_ui_pow_ui(q, 2, 60);
-    mpz_nextprime(q, q);
+    prime_above_power_of_two(q, 60);
     for (unsigned long k = 0;; ++k) {
-        mpz_ui_pow_ui(p, 2, 59);
-        mpz_add_ui(p, p, 1000 * k);
-        mpz_nextprime(p, p);
+        prime_above_power_of_two(p, 59, 1000 * k);
         mpz_mul(s, p, q);
         mpz_mul_2exp(prime, s, 1);
         mpz_sub_ui(prime, prime, 1);
@@ -465,7 +452,7 @@ TEST(factor, a_composite_part_before_a_prime)
 // Trial division goes all the way to 99991, whatever is left beside it.
 TEST(factor, small_primes_up_to_the_bound_beside_a_large_prime)
 {
-    std::string large = prime_above_power_of_two(140);
+    std::string large = prime_above(140);
     const std::vector<std::string> cases[] = {
         {"331", "99991", large},
         {"317", "317", "99989", large},
@@ -515,7 +502,7 @@ TEST(factor, verbose_counts)
 // On a terminal the progress line starts at 1024 bits.
 TEST(factor, progress_line_from_1024_bits)
 {
-    std::string p1023 = prime_above_power_of_two(1022), p1024 = prime_above_power_of_two(1023);
+    std::string p1023 = prime_above(1022), p1024 = prime_above(1023);
     cli_result below = run_factor({p1023}, "", true);
     EXPECT_EQ(below.out, p1023 + ": " + p1023 + "\n");
     EXPECT_EQ(below.err, "");

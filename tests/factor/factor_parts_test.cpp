@@ -93,32 +93,30 @@ TEST(refinement, random_divisors_keep_the_invariants)
 {
     unsigned long seed = test_seed(2718);
     SCOPED_TRACE(seed_note(seed));
-    gmp_randstate_t random;
-    gmp_randinit_mt(random);
-    gmp_randseed_ui(random, seed);
+    seeded_random random(seed);
     big n, d, product, scratch, g, prime;
     for (int round = 0; round < 300; ++round) {
         // n: a product of a few small primes with small powers, so that the
         // divisors share factors with each other and with several parts.
         mpz_set_ui(n, 1);
-        int primes = 1 + static_cast<int>(gmp_urandomm_ui(random, 5));
+        int primes = 1 + static_cast<int>(gmp_urandomm_ui(random.state, 5));
         for (int i = 0; i < primes; ++i) {
-            mpz_set_ui(prime, 2 + gmp_urandomm_ui(random, 60));
+            mpz_set_ui(prime, 2 + gmp_urandomm_ui(random.state, 60));
             mpz_nextprime(prime, prime);
-            mpz_pow_ui(prime, prime, 1 + gmp_urandomm_ui(random, 3));
+            mpz_pow_ui(prime, prime, 1 + gmp_urandomm_ui(random.state, 3));
             mpz_mul(n, n, prime);
         }
         if (mpz_cmp_ui(n.v, 1) == 0)
             continue;
         std::vector<factor_part> parts;
         parts_add(parts, n, 1, part_state::unknown, scratch);
-        std::vector<big> divisors(1 + gmp_urandomm_ui(random, 6));
+        std::vector<big> divisors(1 + gmp_urandomm_ui(random.state, 6));
         for (auto &divisor : divisors) {
             // Mostly divisors of n, now and then a number that shares only
             // a part of its factors with n.
-            mpz_urandomb(d, random, 1 + static_cast<unsigned long>(mpz_sizeinbase(n, 2)));
+            mpz_urandomb(d, random.state, 1 + static_cast<unsigned long>(mpz_sizeinbase(n, 2)));
             mpz_add_ui(d, d, 1);
-            if (gmp_urandomm_ui(random, 4) != 0)
+            if (gmp_urandomm_ui(random.state, 4) != 0)
                 mpz_gcd(d, d, n);
             mpz_set(divisor, d);
             parts_split_by(parts, divisor, scratch);
@@ -143,7 +141,6 @@ TEST(refinement, random_divisors_keep_the_invariants)
         EXPECT_EQ(values(parts), before) << "round " << round;
         parts_clear(parts);
     }
-    gmp_randclear(random);
 }
 
 } // namespace

@@ -119,8 +119,7 @@ TEST(process, no_progress_line_off_a_terminal)
 {
     scratch_dir dir;
     big p;
-    mpz_ui_pow_ui(p, 2, 1023);
-    mpz_nextprime(p, p);
+    prime_above_power_of_two(p, 1023);
     std::string out = output_of(std::string(BROVANTEN_FACTOR_BINARY) + " " + p.str() + " 2>err");
     EXPECT_EQ(out, p.str() + ": " + p.str() + "\n");
     EXPECT_EQ(read_file("err"), "");

@@ -48,10 +48,8 @@ TEST(rho, prime_powers)
 TEST(rho, thirty_bit_prime_beside_a_ninety_bit_prime)
 {
     big p, q, m;
-    mpz_ui_pow_ui(p, 2, 30);
-    mpz_nextprime(p, p);
-    mpz_ui_pow_ui(q, 2, 90);
-    mpz_nextprime(q, q);
+    prime_above_power_of_two(p, 30);
+    prime_above_power_of_two(q, 90);
     mpz_mul(m, p, q);
     expect_proper_divisor(m, 1ul << 20);
 }
@@ -60,10 +58,8 @@ TEST(rho, thirty_bit_prime_beside_a_ninety_bit_prime)
 TEST(rho, gives_up_when_the_steps_run_out)
 {
     big p, q, m, d;
-    mpz_ui_pow_ui(p, 2, 40);
-    mpz_nextprime(p, p);
-    mpz_ui_pow_ui(q, 2, 41);
-    mpz_nextprime(q, q);
+    prime_above_power_of_two(p, 40);
+    prime_above_power_of_two(q, 41);
     mpz_mul(m, p, q);
     rho_scratch s;
     rho_scratch_init(s);

@@ -142,6 +142,13 @@ std::vector<published_number> published_numbers()
     return read_published_table(BROVANTEN_EXAMPLES_DIR "/pseudoprimes.tsv");
 }
 
+void prime_above_power_of_two(mpz_t p, unsigned long bits, unsigned long offset)
+{
+    mpz_ui_pow_ui(p, 2, bits);
+    mpz_add_ui(p, p, offset);
+    mpz_nextprime(p, p);
+}
+
 std::string big_text(const mpz_t x)
 {
     char *text = mpz_get_str(nullptr, 10, x);

@@ -80,6 +80,22 @@ private:
 // x in decimal.
 std::string big_text(const mpz_t x);
 
+// p = the first prime above 2^bits + offset.
+void prime_above_power_of_two(mpz_t p, unsigned long bits, unsigned long offset = 0);
+
+// A GMP random state seeded once, freed with the object.
+struct seeded_random {
+    gmp_randstate_t state;
+    explicit seeded_random(unsigned long seed)
+    {
+        gmp_randinit_mt(state);
+        gmp_randseed_ui(state, seed);
+    }
+    ~seeded_random() { gmp_randclear(state); }
+    seeded_random(const seeded_random &) = delete;
+    seeded_random &operator=(const seeded_random &) = delete;
+};
+
 void write_file(const std::string &name, const std::string &contents);
 
 // Whole contents of a file, or "<missing>" if it cannot be read.
