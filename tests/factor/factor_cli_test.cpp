@@ -203,6 +203,7 @@ const cli_case cli_cases[] = {
      "340282366920938463463374607431768211455: 3 5 17 257 641 65537 274177 6700417 67280421310721\n", 0, "", true},
     // Options.
     {"a negative number is an unknown option", {"-5"}, "", "", 2, usage_error("unknown option '-5'"), true},
+    {"an unknown letter among known ones", {"-vx", "561"}, "", "", 2, usage_error("unknown option '-x'"), false},
     {"an unknown long option", {"--frobnicate", "561"}, "", "", 2, usage_error("unknown option '--frobnicate'"), true},
     {"seed joined to its letter", {"-s5", "561"}, "", "561: 3 11 17\n", 0, "", false},
     {"seed after an equals sign", {"--seed=5", "561"}, "", "561: 3 11 17\n", 0, "", false},
