@@ -30,7 +30,7 @@ std::string run_once(const std::string &n, std::time_t seed)
     std::size_t size = 0;
     std::FILE *out = open_memstream(&buffer, &size);
     std::FILE *in = std::tmpfile();
-    run_driver(run_clock{[seed] { return seed; }, [] { return 0LL; }}, in, out);
+    run_driver(run_clock{[seed] { return seed; }, [] { return 0LL; }}, in, out, stderr);
     std::fclose(in);
     std::fclose(out);
     std::string transcript(buffer, size);

@@ -9,5 +9,5 @@
 int main()
 {
     prepare_process();
-    return run_driver(system_clock(), stdin, stdout);
+    return run_driver(system_clock(), stdin, stdout, stderr);
 }

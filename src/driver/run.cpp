@@ -51,7 +51,7 @@ void print_banner(std::FILE *out)
 }
 
 // Screens r.n and, if it passes, runs the tests and appends its log record.
-void factor_number(run_state &r, const run_clock &clock, std::FILE *out)
+void factor_number(run_state &r, const run_clock &clock, std::FILE *out, std::FILE *err)
 {
     if (!screen_number(r.n, out, r.screen))
         return;
@@ -68,12 +68,16 @@ void factor_number(run_state &r, const run_clock &clock, std::FILE *out)
         std::fflush(out);
     }
     record_close(r.record, found, r.certificate);
-    log_append(results_log_name, r.record);
+    std::string warning = log_warning(results_log_name, log_append(results_log_name, r.record));
+    if (!warning.empty()) {
+        std::fputs(warning.c_str(), err);
+        std::fflush(err);
+    }
 }
 
 } // namespace
 
-int run_driver(const run_clock &clock, std::FILE *in, std::FILE *out)
+int run_driver(const run_clock &clock, std::FILE *in, std::FILE *out, std::FILE *err)
 {
     run_state r;
     run_state_init(r);
@@ -84,7 +88,7 @@ int run_driver(const run_clock &clock, std::FILE *in, std::FILE *out)
 
     if (read_number(r.n)) {
         std::fprintf(out, "Number -> Size in bits : %zu\n\n", bit_count(r.n));
-        factor_number(r, clock, out);
+        factor_number(r, clock, out, err);
     } else {
         std::fputs("File not found\n", out);
     }

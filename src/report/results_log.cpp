@@ -5,8 +5,11 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -17,6 +20,32 @@ const char *const weekday_names[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", 
 const char *const month_names[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
+// t in UTC as "Www Mmm dd hh:mm:ss y...y\n", for the times localtime()
+// cannot convert: days since 1970 to a proleptic Gregorian date in 64 bits,
+// by eras of 400 years (146097 days each).
+void write_utc_stamp(char out[timestamp_size], std::time_t t)
+{
+    long long seconds = static_cast<long long>(t);
+    long long days = seconds / 86400, rest = seconds % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    long long shifted = days + 719468; // days since 0000-03-01
+    long long era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    long long day_of_era = shifted - era * 146097;
+    long long year_of_era = (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+    long long day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+    long long month_from_march = (5 * day_of_year + 2) / 153;
+    int day = static_cast<int>(day_of_year - (153 * month_from_march + 2) / 5 + 1);
+    int month = static_cast<int>(month_from_march < 10 ? month_from_march + 2 : month_from_march - 10);
+    long long year = year_of_era + era * 400 + (month < 2 ? 1 : 0);
+    int weekday = static_cast<int>(((days % 7) + 11) % 7); // 1970-01-01 was a Thursday
+    std::snprintf(out, timestamp_size, "%s %s %02d %02lld:%02lld:%02lld %04lld\n",
+                  weekday_names[weekday], month_names[month], day, rest / 3600, rest / 60 % 60,
+                  rest % 60, year);
+}
+
 void append_number_line(std::string &record, const char *label, const mpz_t x)
 {
     record += label;
@@ -26,50 +55,174 @@ void append_number_line(std::string &record, const char *label, const mpz_t x)
     record += " bits)\n";
 }
 
-// The log opened for appending, or -1 unless it is (or links to) a regular
-// file. O_NONBLOCK makes a FIFO without a reader fail at once instead of
-// blocking the open; one with a reader is refused by the check after.
-int open_log(const char *path)
+// The log opened for appending, without ever creating a file through a
+// link: an existing name is opened as it is, and only a name that is not
+// there at all becomes a plain new file. O_NONBLOCK makes a FIFO without a
+// reader fail at once instead of blocking the open; anything but a regular
+// file is refused after.
+int open_log(const char *path, log_result &result)
 {
-    int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd == -1)
-        return -1;
-    struct stat st;
-    if (fstat(fd, &st) == -1 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return -1;
+    const int flags = O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        int fd = open(path, flags);
+        if (fd == -1 && errno == ENOENT) {
+            struct stat entry;
+            if (lstat(path, &entry) == 0) {
+                result = {log_outcome::dangling_link, 0};
+                return -1;
+            }
+            fd = open(path, flags | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
+            if (fd == -1 && errno == EEXIST)
+                continue; // another run made it just now
+        }
+        if (fd == -1) {
+            int error = errno;
+            struct stat st;
+            result = stat(path, &st) == 0 && !S_ISREG(st.st_mode)
+                         ? log_result{log_outcome::not_regular, 0}
+                         : log_result{log_outcome::cannot_open, error};
+            return -1;
+        }
+        struct stat st;
+        if (fstat(fd, &st) == -1 || !S_ISREG(st.st_mode)) {
+            close(fd);
+            result = {log_outcome::not_regular, 0};
+            return -1;
+        }
+        return fd;
     }
-    return fd;
+    result = {log_outcome::cannot_open, EEXIST};
+    return -1;
 }
 
-// An exclusive lock on fd, waiting at most lock_wait_ms for another run's
-// append to finish.
-bool lock_log(int fd)
+// A write lock on the whole file, for programs that lock with fcntl() or
+// lockf(); F_SETLK and F_UNLCK.
+int posix_lock(int fd, short type)
+{
+    struct flock range{};
+    range.l_type = type;
+    range.l_whence = SEEK_SET;
+    range.l_start = 0;
+    range.l_len = 0;
+    return fcntl(fd, F_SETLK, &range);
+}
+
+// The process holding a POSIX lock that keeps ours out, or 0.
+pid_t posix_holder(int fd)
+{
+    struct flock range{};
+    range.l_type = F_WRLCK;
+    range.l_whence = SEEK_SET;
+    if (fcntl(fd, F_GETLK, &range) == -1 || range.l_type == F_UNLCK)
+        return 0;
+    return range.l_pid;
+}
+
+// Both locks on fd, or false: the lock is not to be had, or one holder kept
+// it for lock_wait_ms. The wait starts again whenever the file grows or the
+// lock changes hands, so that a queue of runs is no fault.
+bool lock_log(int fd, log_result &result)
 {
     const timespec pause = {0, 10 * 1000 * 1000};
-    for (int waited = 0;; waited += 10) {
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return true;
-        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= lock_wait_ms)
+    off_t last_size = -1;
+    pid_t last_holder = -1;
+    for (int quiet_ms = 0;; quiet_ms += 10) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            if (posix_lock(fd, F_WRLCK) == 0)
+                return true;
+            int error = errno;
+            flock(fd, LOCK_UN);
+            if (error != EACCES && error != EAGAIN && error != EINTR) {
+                result = {log_outcome::cannot_lock, error};
+                return false;
+            }
+        } else if (errno != EWOULDBLOCK && errno != EINTR) {
+            result = {log_outcome::cannot_lock, errno};
             return false;
+        }
+        struct stat st;
+        off_t size = fstat(fd, &st) == 0 ? st.st_size : last_size;
+        pid_t holder = posix_holder(fd);
+        if (size != last_size || holder != last_holder) {
+            last_size = size;
+            last_holder = holder;
+            quiet_ms = 0;
+        } else if (quiet_ms >= lock_wait_ms) {
+            result = {log_outcome::lock_held, 0};
+            return false;
+        }
         nanosleep(&pause, nullptr);
     }
 }
 
-// The record at the end of the locked log in one write(), made durable; on
-// any failure the file is cut back to its earlier length.
-bool write_whole(int fd, const std::string &record)
+void unlock_log(int fd)
+{
+    posix_lock(fd, F_UNLCK);
+    flock(fd, LOCK_UN);
+}
+
+// All of text at the end of fd, in as few write() calls as it takes; the
+// bytes written are counted even when it fails.
+bool write_all(int fd, const std::string &text, std::size_t &written, int &error)
+{
+    written = 0;
+    while (written < text.size()) {
+        ssize_t n = write(fd, text.data() + written, text.size() - written);
+        if (n > 0) {
+            written += static_cast<std::size_t>(n);
+        } else if (n == -1 && errno == EINTR) {
+            continue;
+        } else {
+            error = n == -1 ? errno : EIO;
+            return false;
+        }
+    }
+    return true;
+}
+
+// The record at the end of the locked log, made durable; a record that
+// fails is taken back when nobody else wrote since, or left cut short.
+log_result write_whole(int fd, const std::string &record)
 {
     struct stat st;
     if (fstat(fd, &st) == -1)
-        return false;
-    ssize_t written = write(fd, record.data(), record.size());
-    if (written == static_cast<ssize_t>(record.size()) && fsync(fd) == 0)
-        return true;
-    // Nothing, part or all of it may be there; none of it stays.
-    if (written != 0 && ftruncate(fd, st.st_size) == 0)
+        return {log_outcome::not_written, errno};
+    const off_t before = st.st_size;
+
+    // After a record that was cut short, the next one starts a line.
+    std::string text;
+    char last = '\n';
+    if (before > 0 && pread(fd, &last, 1, before - 1) == 1 && last != '\n')
+        text = "\n";
+    text += record;
+
+    rlimit limit{};
+    if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        static_cast<rlim_t>(before) + text.size() > limit.rlim_cur)
+        return {log_outcome::past_size_limit, EFBIG};
+    // Room reserved first, where the file system can: a full disk then
+    // fails here, before a byte is written.
+    if (fallocate(fd, FALLOC_FL_KEEP_SIZE, before, static_cast<off_t>(text.size())) == -1 &&
+        (errno == ENOSPC || errno == EDQUOT))
+        return {log_outcome::not_written, errno};
+
+    std::size_t written = 0;
+    int error = 0;
+    if (write_all(fd, text, written, error)) {
+        if (fsync(fd) == 0)
+            return {log_outcome::appended, 0};
+        error = errno;
+    }
+    if (written == 0)
+        return {log_outcome::not_written, error};
+    // Only our own bytes are taken back: if the file is not exactly the
+    // earlier bytes plus ours, someone else wrote after them.
+    if (fstat(fd, &st) == 0 && st.st_size == before + static_cast<off_t>(written) &&
+        ftruncate(fd, before) == 0) {
         fsync(fd);
-    return false;
+        return {log_outcome::not_written, error};
+    }
+    return {log_outcome::cut_short, error};
 }
 
 } // namespace
@@ -77,15 +230,17 @@ bool write_whole(int fd, const std::string &record)
 void format_timestamp(char out[timestamp_size], std::time_t t)
 {
     std::tm parts{};
-    if (localtime_r(&t, &parts) == nullptr)
-        parts = std::tm{};
+    if (localtime_r(&t, &parts) == nullptr) {
+        write_utc_stamp(out, t);
+        return;
+    }
     // Out-of-range fields can only come from a broken C library; keep the
     // name lookups inside their tables regardless.
     int wday = parts.tm_wday >= 0 && parts.tm_wday < 7 ? parts.tm_wday : 0;
     int mon = parts.tm_mon >= 0 && parts.tm_mon < 12 ? parts.tm_mon : 0;
-    std::snprintf(out, timestamp_size, "%s %s %02d %02d:%02d:%02d %04d\n",
-                  weekday_names[wday], month_names[mon], parts.tm_mday,
-                  parts.tm_hour, parts.tm_min, parts.tm_sec, parts.tm_year + 1900);
+    std::snprintf(out, timestamp_size, "%s %s %02d %02d:%02d:%02d %04lld\n",
+                  weekday_names[wday], month_names[mon], parts.tm_mday, parts.tm_hour,
+                  parts.tm_min, parts.tm_sec, static_cast<long long>(parts.tm_year) + 1900);
 }
 
 void record_begin(std::string &record, const mpz_t n, std::time_t stamp)
@@ -114,8 +269,17 @@ void record_close(std::string &record, bool found, const mpz_t certificate)
     record += "\n-------------------------------------------------------------------------------- \n";
 }
 
-bool log_append(const char *path, const std::string &record)
+log_result log_append(const char *path, const std::string &record)
 {
+    log_result result{log_outcome::appended, 0};
+    int fd = open_log(path, result);
+    if (fd == -1)
+        return result;
+    // While it waits for the lock, an interrupt ends the run at once.
+    if (!lock_log(fd, result)) {
+        close(fd);
+        return result;
+    }
     // An interrupt between the write and the cut back would leave part of
     // a record; it is held until the append is over.
     sigset_t held, previous;
@@ -125,16 +289,39 @@ bool log_append(const char *path, const std::string &record)
     sigaddset(&held, SIGHUP);
     sigaddset(&held, SIGQUIT);
     sigprocmask(SIG_BLOCK, &held, &previous);
-
-    bool appended = false;
-    int fd = open_log(path);
-    if (fd != -1) {
-        if (lock_log(fd)) {
-            appended = write_whole(fd, record);
-            flock(fd, LOCK_UN);
-        }
-        close(fd);
-    }
+    result = write_whole(fd, record);
+    unlock_log(fd);
+    close(fd);
     sigprocmask(SIG_SETMASK, &previous, nullptr);
-    return appended;
+    return result;
+}
+
+std::string log_warning(const char *path, const log_result &result)
+{
+    std::string reason;
+    switch (result.outcome) {
+    case log_outcome::appended:
+        return "";
+    case log_outcome::not_regular:
+        reason = "it is not a regular file";
+        break;
+    case log_outcome::dangling_link:
+        reason = "it is a link to nothing";
+        break;
+    case log_outcome::cannot_open:
+    case log_outcome::cannot_lock:
+    case log_outcome::not_written:
+        reason = std::strerror(result.error);
+        break;
+    case log_outcome::lock_held:
+        reason = "another program kept it locked for " + std::to_string(lock_wait_ms / 1000) + " s";
+        break;
+    case log_outcome::past_size_limit:
+        reason = "it would pass the file size limit";
+        break;
+    case log_outcome::cut_short:
+        return std::string("brovanten: the record in ") + path + " was cut short (" +
+               std::strerror(result.error) + ") and could not be taken back\n";
+    }
+    return std::string("brovanten: record not written to ") + path + ": " + reason + "\n";
 }

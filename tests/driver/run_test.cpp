@@ -166,7 +166,7 @@ TEST(driver, closing_prompt_reads_one_character)
     std::fputs("xy", in);
     std::rewind(in);
     std::FILE *out = std::tmpfile();
-    run_driver(run_clock{[] { return std::time_t{1}; }, [] { return 0LL; }}, in, out);
+    run_driver(run_clock{[] { return std::time_t{1}; }, [] { return 0LL; }}, in, out, out);
     EXPECT_EQ(std::fgetc(in), 'y');
     std::fclose(in);
     std::fclose(out);

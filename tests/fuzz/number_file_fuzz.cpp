@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::FILE *f = std::fopen(number_file_name, "wb");
     std::fwrite(data, 1, size, f);
     std::fclose(f);
-    run_driver(run_clock{[] { return std::time_t{1}; }, [] { return 0LL; }}, null_in, null_out);
+    run_driver(run_clock{[] { return std::time_t{1}; }, [] { return 0LL; }}, null_in, null_out, null_out);
     std::remove("results.fic");
     return 0;
 }

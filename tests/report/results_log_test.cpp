@@ -94,7 +94,7 @@ TEST(results_log, stamp_is_taken_when_the_screening_passes)
                     [&ms] { return ms += 400; }};
     std::FILE *in = std::tmpfile();
     std::FILE *out = std::tmpfile();
-    run_driver(clock, in, out);
+    run_driver(clock, in, out, out);
     std::fclose(in);
     std::fclose(out);
     EXPECT_GE(ms, 8000);

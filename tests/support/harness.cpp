@@ -121,19 +121,24 @@ std::string read_file(const std::string &name)
     return s.str();
 }
 
-std::string run_tool(std::time_t seed)
+std::string run_tool(std::time_t seed, std::string *errors)
 {
-    char *buffer = nullptr;
-    std::size_t size = 0;
+    char *buffer = nullptr, *err_buffer = nullptr;
+    std::size_t size = 0, err_size = 0;
     std::FILE *out = open_memstream(&buffer, &size);
+    std::FILE *err = open_memstream(&err_buffer, &err_size);
     std::FILE *in = std::tmpfile(); // empty: the closing prompt meets end of file
     long long elapsed = 1000;
     run_clock clock{[seed] { return seed; }, [&elapsed] { return elapsed += fake_test_ms; }};
-    run_driver(clock, in, out);
+    run_driver(clock, in, out, err);
     std::fclose(in);
     std::fclose(out);
+    std::fclose(err);
     std::string transcript(buffer, size);
     std::free(buffer);
+    if (errors != nullptr)
+        *errors = std::string(err_buffer, err_size);
+    std::free(err_buffer);
     return transcript;
 }
 

@@ -108,8 +108,9 @@ inline constexpr long long fake_test_ms = 15;
 // Runs the driver in the current directory with standard input at end of
 // file, and returns everything it printed. The calendar clock always reads
 // seed (the generator's seed and the log's timestamp); the elapsed clock
-// moves fake_test_ms forward at every reading.
-std::string run_tool(std::time_t seed);
+// moves fake_test_ms forward at every reading. What it says on standard
+// error goes to *errors when asked for.
+std::string run_tool(std::time_t seed, std::string *errors = nullptr);
 
 // The transcript with every timing figure replaced by "#.##", for runs of
 // the real binary, whose clocks are real.
