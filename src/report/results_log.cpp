@@ -161,6 +161,26 @@ void unlock_log(int fd)
     flock(fd, LOCK_UN);
 }
 
+// Whether the file behind fd (opened for writing only) ends inside a line.
+// It is read through a second descriptor, checked to be the same file; a
+// file that cannot be read counts as ending with a line feed.
+bool ends_inside_a_line(const char *path, int fd, off_t size)
+{
+    if (size == 0)
+        return false;
+    int reader = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (reader == -1)
+        return false;
+    struct stat ours, theirs;
+    bool same = fstat(fd, &ours) == 0 && fstat(reader, &theirs) == 0 &&
+                ours.st_dev == theirs.st_dev && ours.st_ino == theirs.st_ino;
+    char last = '\n';
+    if (!same || pread(reader, &last, 1, size - 1) != 1)
+        last = '\n';
+    close(reader);
+    return last != '\n';
+}
+
 // All of text at the end of fd, in as few write() calls as it takes; the
 // bytes written are counted even when it fails.
 bool write_all(int fd, const std::string &text, std::size_t &written, int &error)
@@ -182,7 +202,7 @@ bool write_all(int fd, const std::string &text, std::size_t &written, int &error
 
 // The record at the end of the locked log, made durable; a record that
 // fails is taken back when nobody else wrote since, or left cut short.
-log_result write_whole(int fd, const std::string &record)
+log_result write_whole(const char *path, int fd, const std::string &record)
 {
     struct stat st;
     if (fstat(fd, &st) == -1)
@@ -190,10 +210,7 @@ log_result write_whole(int fd, const std::string &record)
     const off_t before = st.st_size;
 
     // After a record that was cut short, the next one starts a line.
-    std::string text;
-    char last = '\n';
-    if (before > 0 && pread(fd, &last, 1, before - 1) == 1 && last != '\n')
-        text = "\n";
+    std::string text = ends_inside_a_line(path, fd, before) ? "\n" : "";
     text += record;
 
     rlimit limit{};
@@ -289,7 +306,7 @@ log_result log_append(const char *path, const std::string &record)
     sigaddset(&held, SIGHUP);
     sigaddset(&held, SIGQUIT);
     sigprocmask(SIG_BLOCK, &held, &previous);
-    result = write_whole(fd, record);
+    result = write_whole(path, fd, record);
     unlock_log(fd);
     close(fd);
     sigprocmask(SIG_SETMASK, &previous, nullptr);

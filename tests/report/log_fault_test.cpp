@@ -129,7 +129,8 @@ TEST(process, full_tmpfs_leaves_the_earlier_log)
         SCOPED_TRACE("slack " + std::to_string(slack));
         write_file("number.fic", prime);
         std::string earlier = earlier_record;
-        earlier.resize(8192 - slack, '.');
+        earlier.resize(8192 - slack - 1, '.');
+        earlier += "\n";
         write_file("results.fic", earlier);
         {
             // Fill every free page.
@@ -308,11 +309,14 @@ TEST(process, log_locked_for_good_is_skipped)
     ASSERT_EQ(flock(holder, LOCK_EX), 0);
     process_options o;
     o.seconds_limit = lock_wait_ms / 1000 + 20;
+    o.err_path = dir.path() + "/err";
     process_result r = run_binary(o);
     close(holder);
     EXPECT_TRUE(exited_normally(r)) << how_it_ended(r);
     EXPECT_EQ(mask_timings(r.output), expected);
     EXPECT_EQ(read_file("results.fic"), earlier_record);
+    EXPECT_EQ(read_file("err"),
+              "brovanten: record not written to results.fic: another program kept it locked for 10 s\n");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // The results log: record text, appending, and logs that cannot be written.
 #include "support/harness.h"
+#include "support/record_parser.h"
 
 #include "driver/run.h"
 #include "report/results_log.h"
@@ -38,6 +39,13 @@ TEST(results_log, timestamp_layout)
         {1796760221, "Tue Dec 08 20:03:41 2026\n"},
         {946684799, "Fri Dec 31 23:59:59 1999\n"},
         {2147483648, "Tue Jan 19 03:14:08 2038\n"},
+        // The last second localtime() converts (its year is INT_MAX + 1900),
+        // and past it the date worked out without it: a year of ten digits
+        // and more, checked by 400-year cycles of 146097 days.
+        {67768036191676799, "Wed Dec 31 23:59:59 2147485547\n"},
+        {67768036191676800, "Thu Jan 01 00:00:00 2147485548\n"},
+        {4611686018427387904, "Tue Jun 19 07:45:04 146138514283\n"},
+        {9223372036854775807, "Sun Dec 04 15:30:07 292277026596\n"},
     };
     for (const auto &c : cases) {
         char stamp[timestamp_size];
@@ -114,7 +122,8 @@ TEST(results_log, runs_append_and_never_rewrite)
     run_tool(1);
     std::string after_second = read_file("results.fic");
 
-    EXPECT_EQ(after_first, earlier + header + carmichael_body);
+    // A file that ends inside a line gets a line feed first.
+    EXPECT_EQ(after_first, earlier + "\n" + header + carmichael_body);
     EXPECT_EQ(after_second, after_first + header + prime_body);
 }
 
@@ -127,17 +136,21 @@ TEST(results_log, screened_out_runs_leave_the_log_alone)
     EXPECT_EQ(read_file("results.fic"), "kept\n");
 }
 
-// A log that cannot be opened changes nothing on the console.
+// A log that cannot be written changes nothing on the console, and gets a
+// word on standard error.
 struct unwritable_log {
     const char *name;
     void (*prepare)();
+    const char *why;
 };
 
 const unwritable_log unwritable_logs[] = {
-    {"folder", [] { mkdir("results.fic", 0755); }},
-    {"link into a missing folder", [] { symlink("missing/results.fic", "results.fic"); }},
-    {"fifo without reader", [] { mkfifo("results.fic", 0644); }},
-    {"link to a full device", [] { symlink("/dev/full", "results.fic"); }},
+    {"folder", [] { mkdir("results.fic", 0755); }, "it is not a regular file"},
+    {"link into a missing folder", [] { symlink("missing/results.fic", "results.fic"); },
+     "it is a link to nothing"},
+    {"link to a missing file", [] { symlink("target.fic", "results.fic"); }, "it is a link to nothing"},
+    {"fifo without reader", [] { mkfifo("results.fic", 0644); }, "it is not a regular file"},
+    {"link to a full device", [] { symlink("/dev/full", "results.fic"); }, "it is not a regular file"},
 };
 
 TEST(results_log, unwritable_log_keeps_the_transcript)
@@ -152,8 +165,45 @@ TEST(results_log, unwritable_log_keeps_the_transcript)
         scratch_dir dir;
         c.prepare();
         write_file("number.fic", carmichael);
-        EXPECT_EQ(run_tool(1), expected) << c.name;
+        std::string errors;
+        EXPECT_EQ(run_tool(1, &errors), expected) << c.name;
+        EXPECT_EQ(errors, std::string("brovanten: record not written to results.fic: ") + c.why + "\n")
+            << c.name;
+        // Nothing is ever created through a link.
+        EXPECT_EQ(read_file("target.fic"), "<missing>") << c.name;
+        EXPECT_EQ(read_file("missing/results.fic"), "<missing>") << c.name;
     }
+}
+
+// After a record that was cut short inside a line, the next one starts a
+// line of its own, and the parser sees the cut one as incomplete.
+TEST(results_log, record_after_a_cut_one_starts_a_line)
+{
+    time_zone utc("UTC");
+    scratch_dir dir;
+    const std::string cut = header + "Number = 6178246534322281  (53 bi";
+    write_file("results.fic", cut);
+    write_file("number.fic", "100003");
+    std::string errors;
+    run_tool(1, &errors);
+    EXPECT_EQ(errors, "");
+    std::string log = read_file("results.fic");
+    EXPECT_EQ(log, cut + "\n" + header + prime_body);
+    parsed_log parsed = parse_log(log, "", true);
+    ASSERT_TRUE(parsed.ok) << parsed.fault;
+    EXPECT_EQ(parsed.incomplete, 1);
+    EXPECT_EQ(parsed.records.size(), 1u);
+    EXPECT_FALSE(parse_log(log, "").ok);
+}
+
+TEST(results_log, appended_record_gives_no_word)
+{
+    scratch_dir dir;
+    write_file("number.fic", carmichael);
+    std::string errors;
+    run_tool(1, &errors);
+    EXPECT_EQ(errors, "");
+    EXPECT_NE(read_file("results.fic"), "<missing>");
 }
 
 TEST(results_log, read_only_folder)

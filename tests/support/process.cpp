@@ -19,8 +19,14 @@ namespace {
     int null_fd = open("/dev/null", O_RDWR);
     if (o.in == stdin_setup::closed)
         close(0);
-    else
+    else if (o.in == stdin_setup::end_of_file)
         dup2(null_fd, 0);
+    for (const auto &setting : o.environment)
+        putenv(const_cast<char *>(setting.c_str()));
+    if (!o.err_path.empty()) {
+        int err_fd = open(o.err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        dup2(err_fd, 2);
+    }
     switch (o.out) {
     case stdout_setup::captured:
     case stdout_setup::reader_gone:
@@ -63,6 +69,10 @@ namespace {
 
 process_result run_binary(const process_options &o)
 {
+    // A pipe whose writing end this process keeps until the run is over.
+    int held[2] = {-1, -1};
+    if (o.in == stdin_setup::held_open && pipe(held) != 0)
+        return {false, 0, "pipe failed", 0};
     int pipe_fds[2] = {-1, -1};
     bool piped = o.out == stdout_setup::captured || o.out == stdout_setup::reader_gone;
     if (piped && pipe(pipe_fds) != 0)
@@ -74,10 +84,18 @@ process_result run_binary(const process_options &o)
 
     auto start = std::chrono::steady_clock::now();
     pid_t child = fork();
-    if (child == 0)
+    if (child == 0) {
+        if (held[0] >= 0) {
+            dup2(held[0], 0);
+            close(held[0]);
+            close(held[1]);
+        }
         exec_child(o, pipe_fds[0], pipe_fds[1]);
+    }
     if (pipe_fds[1] >= 0)
         close(pipe_fds[1]);
+    if (held[0] >= 0)
+        close(held[0]);
 
     process_result result{false, 0, "", 0};
     // Read what the child has written so far without waiting for more.
@@ -120,15 +138,32 @@ process_result run_binary(const process_options &o)
     drain();
     if (o.out == stdout_setup::captured)
         close(pipe_fds[0]);
+    if (held[1] >= 0)
+        close(held[1]);
     return result;
 }
 
-pid_t start_binary()
+pid_t start_binary(const process_options &options)
 {
-    process_options o;
-    o.out = stdout_setup::discarded;
+    process_options o = options;
+    if (o.out == stdout_setup::captured || o.out == stdout_setup::reader_gone)
+        o.out = stdout_setup::discarded;
+    if (o.in == stdin_setup::held_open)
+        o.in = stdin_setup::end_of_file;
     pid_t child = fork();
     if (child == 0)
         exec_child(o, -1, -1);
     return child;
+}
+
+std::vector<std::string> shim_environment(const std::vector<std::string> &settings)
+{
+    std::vector<std::string> environment = settings;
+    environment.push_back("LD_PRELOAD=" BROVANTEN_APPEND_SHIM);
+    // A preloaded library comes before AddressSanitizer's runtime, which it
+    // refuses unless told that the order does not matter.
+    const char *asan = getenv("ASAN_OPTIONS");
+    environment.push_back(std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") +
+                          ":verify_asan_link_order=0");
+    return environment;
 }

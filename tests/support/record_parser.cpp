@@ -3,6 +3,7 @@
 
 #include <gmp.h>
 
+#include <algorithm>
 #include <cctype>
 #include <regex>
 
@@ -81,13 +82,14 @@ std::string parse_record(cursor &c, log_record &r)
 {
     static const std::regex stamp_pattern(
         "(Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
-        "(0[1-9]|[12][0-9]|3[01]) ([01][0-9]|2[0-3]):[0-5][0-9]:[0-6][0-9] [0-9]{4}");
+        "(0[1-9]|[12][0-9]|3[01]) ([01][0-9]|2[0-3]):[0-5][0-9]:[0-6][0-9] [0-9]{4,}");
     if (!c.take(header_start))
         return "no header";
-    r.stamp = c.text.substr(c.at, 24);
+    std::size_t end = c.text.find('\n', c.at);
+    r.stamp = c.text.substr(c.at, end == std::string::npos ? std::string::npos : end - c.at);
     if (!std::regex_match(r.stamp, stamp_pattern))
         return "bad timestamp";
-    c.at += 24;
+    c.at += r.stamp.size();
     if (!c.take("\n \n\n"))
         return "header does not end in \"\\n \\n\\n\"";
     if (!number_line(c, "Number = ", r.n))
@@ -112,11 +114,22 @@ std::string parse_record(cursor &c, log_record &r)
     return "";
 }
 
+// The length of the incomplete record at start: up to the next header at
+// the start of a line, or to the end; 0 if it does not begin like a record.
+std::size_t incomplete_length(const std::string &log, std::size_t start)
+{
+    std::size_t shown = std::min(header_start.size(), log.size() - start);
+    if (log.compare(start, shown, header_start, 0, shown) != 0)
+        return 0;
+    std::size_t next = log.find("\n" + header_start, start);
+    return next == std::string::npos ? log.size() - start : next + 1 - start;
+}
+
 } // namespace
 
-parsed_log parse_log(const std::string &log, const std::string &earlier)
+parsed_log parse_log(const std::string &log, const std::string &earlier, bool allow_incomplete)
 {
-    parsed_log p{true, "", {}};
+    parsed_log p{true, "", {}, 0};
     if (log.compare(0, earlier.size(), earlier) != 0) {
         p.ok = false;
         p.fault = "the earlier bytes changed";
@@ -127,6 +140,12 @@ parsed_log parse_log(const std::string &log, const std::string &earlier)
         std::size_t start = c.at;
         log_record r;
         std::string fault = parse_record(c, r);
+        std::size_t cut = fault.empty() || !allow_incomplete ? 0 : incomplete_length(log, start);
+        if (cut > 0) {
+            c.at = start + cut;
+            ++p.incomplete;
+            continue;
+        }
         if (!fault.empty()) {
             p.ok = false;
             p.fault = "record " + std::to_string(p.records.size() + 1) + " at byte " +
