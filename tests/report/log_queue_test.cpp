@@ -92,9 +92,10 @@ TEST(process, append_only_log_under_a_size_limit)
     EXPECT_EQ(parsed.records.size(), 1u);
 }
 
-// An append-only log on a full disk, its last page full too: the room for
-// the record is asked for before a byte is written, so the file stays as
-// it was.
+// An append-only log on a full disk: the room for the record is asked for
+// before a byte is written, so the file stays as it was, whether its last
+// page is full (slack 0) or has room for the start of the record, which
+// could then not be cut back.
 TEST(process, append_only_log_on_a_full_tmpfs)
 {
     scratch_dir dir;
@@ -103,29 +104,32 @@ TEST(process, append_only_log_on_a_full_tmpfs)
         GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << ")";
     ASSERT_EQ(chdir("disk"), 0);
     write_file("number.fic", carmichael);
-    std::string earlier = earlier_record;
-    earlier.resize(8191, '.');
-    earlier += "\n";
-    write_file("results.fic", earlier);
-    bool attribute = false;
-    {
+    bool attribute = true;
+    for (long slack : {0L, 40L}) {
+        SCOPED_TRACE("slack " + std::to_string(slack));
+        std::string earlier = earlier_record;
+        earlier.resize(static_cast<std::size_t>(8192 - slack - 1), '.');
+        earlier += "\n";
+        write_file("results.fic", earlier);
         append_only_file guard("results.fic");
         attribute = guard.set;
-        if (attribute) {
-            int fd = open("filler", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            std::string page(4096, 'f');
-            while (write(fd, page.data(), page.size()) > 0) {
-            }
-            close(fd);
-            process_result r = run_binary();
-            EXPECT_TRUE(r.ended && exited_normally(r.status));
-            EXPECT_EQ(read_file("results.fic"), earlier);
-            unlink("filler");
-            run_binary();
-            parsed_log parsed = parse_log(read_file("results.fic"), earlier);
-            EXPECT_TRUE(parsed.ok) << parsed.fault;
-            EXPECT_EQ(parsed.records.size(), 1u);
+        if (!attribute)
+            break;
+        int fd = open("filler", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::string page(4096, 'f');
+        while (write(fd, page.data(), page.size()) > 0) {
         }
+        close(fd);
+        process_result r = run_binary();
+        EXPECT_TRUE(r.ended && exited_normally(r.status));
+        EXPECT_EQ(read_file("results.fic"), earlier);
+        unlink("filler");
+        run_binary();
+        parsed_log parsed = parse_log(read_file("results.fic"), earlier);
+        EXPECT_TRUE(parsed.ok) << parsed.fault;
+        EXPECT_EQ(parsed.records.size(), 1u);
+        set_append_only("results.fic", false);
+        unlink("results.fic");
     }
     ASSERT_EQ(chdir(".."), 0);
     umount2("disk", MNT_DETACH);
