@@ -5,6 +5,7 @@
 #include "factor/factor_options.h"
 #include "factor/factorize.h"
 #include "factor/input_tokens.h"
+#include "factor/kind.h"
 #include "factor/progress.h"
 
 #include <algorithm>
@@ -23,6 +24,12 @@ const char usage_text[] =
     "\n"
     "  -s, --seed=S   seed the random splitting tests with S\n"
     "  -v, --verbose  report the seed and each step on standard error\n"
+    "      --kind     after each line, say what kind of number N is: prime or\n"
+    "                 composite, Carmichael, Lucas-Carmichael, its Fermat and\n"
+    "                 strong liars, the prime bases to which it is a Fermat and\n"
+    "                 a strong pseudoprime, and whether it passes brovanten's\n"
+    "                 screening\n"
+    "      --bases=B  with --kind, the prime bases below B (default 100)\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
     "\n"
@@ -36,11 +43,15 @@ const char usage_text[] =
 struct command {
     const factor_io &io;
     unsigned long seed;
+    bool kind;
+    unsigned long kind_bases;
     int status;
     bool write_failed;
     factor_workspace work;
     progress_view view;
     input_token token;
+    kind_scratch kind_work;
+    number_kind verdicts;
     mpz_t n;
 };
 
@@ -80,6 +91,10 @@ void handle(command &c)
                               progress_for_number(c.view, c.n, observer));
     progress_clear(c.view);
     write_factor_line(c.io.out, c.n, c.work.parts);
+    if (c.kind) {
+        classify(c.verdicts, c.n, c.work.parts, complete, c.kind_bases, c.kind_work);
+        std::fputs(kind_line(c.n, c.verdicts).c_str(), c.io.out);
+    }
     if (flushed(c) && !complete)
         c.status = std::max(c.status, status_composite);
 }
@@ -104,7 +119,7 @@ int print_text(const factor_io &io, const char *text)
 
 int factor_main(int argc, char **argv, const factor_io &io, unsigned long default_seed)
 {
-    factor_options options{default_seed, false, argc};
+    factor_options options{default_seed, false, false, 0, argc};
     std::string message;
     switch (parse_factor_options(options, argc, argv, message)) {
     case options_verdict::help:
@@ -117,8 +132,10 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
         break;
     }
 
-    command c{io, options.seed, status_complete, false, {}, {}, {}, {}};
+    command c{io, options.seed, options.kind, options.kind_bases, status_complete, false, {}, {},
+              {}, {}, {}, {}};
     factor_workspace_init(c.work);
+    kind_scratch_init(c.kind_work);
     progress_start(c.view, io.err, options.verbose, io.err_is_terminal);
     mpz_init(c.n);
     if (options.verbose)
@@ -133,6 +150,7 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
         }
     }
     mpz_clear(c.n);
+    kind_scratch_clear(c.kind_work);
     factor_workspace_clear(c.work);
     return c.status;
 }

@@ -3,22 +3,25 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string>
 #include <getopt.h>
 
 namespace {
 
-enum { version_option = 256 };
+enum { version_option = 256, kind_option, bases_option };
 
 const option long_options[] = {
     {"seed", required_argument, nullptr, 's'},
     {"verbose", no_argument, nullptr, 'v'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, version_option},
+    {"kind", no_argument, nullptr, kind_option},
+    {"bases", required_argument, nullptr, bases_option},
     {nullptr, 0, nullptr, 0},
 };
 
 // Decimal digits only, within an unsigned long.
-bool parse_seed(const char *text, unsigned long &seed)
+bool parse_number(const char *text, unsigned long &seed)
 {
     if (*text == '\0')
         return false;
@@ -36,6 +39,8 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
                                      std::string &message)
 {
     options.verbose = false;
+    options.kind = false;
+    options.kind_bases = 100;
     // getopt keeps its place in globals: 0 starts afresh, so that every call
     // parses its own argv. Its own messages are off; ours go where the
     // caller's standard error is.
@@ -48,7 +53,7 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
             options.first_number = optind;
             return options_verdict::run;
         case 's':
-            if (!parse_seed(optarg, options.seed)) {
+            if (!parse_number(optarg, options.seed)) {
                 message = std::string("invalid seed '") + optarg + "'";
                 return options_verdict::error;
             }
@@ -60,6 +65,18 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
             return options_verdict::help;
         case version_option:
             return options_verdict::version;
+        case kind_option:
+            options.kind = true;
+            break;
+        case bases_option:
+            if (!parse_number(optarg, options.kind_bases) || options.kind_bases < 3 ||
+                options.kind_bases > max_kind_bases) {
+                message = std::string("invalid bound of bases '") + optarg + "' (3 to " +
+                          std::to_string(max_kind_bases) + ")";
+                return options_verdict::error;
+            }
+            options.kind = true;
+            break;
         case ':':
             message = std::string("option '") + argv[optind - 1] + "' needs a value";
             return options_verdict::error;

@@ -9,8 +9,13 @@
 struct factor_options {
     unsigned long seed;
     bool verbose;
-    int first_number; // argv[first_number .. argc) are the numbers
+    bool kind;               // a line on what kind of number each N is
+    unsigned long kind_bases; // its prime bases are those below this
+    int first_number;        // argv[first_number .. argc) are the numbers
 };
+
+// The largest bound --bases takes: the trial-division primes go that far.
+inline constexpr unsigned long max_kind_bases = 100000;
 
 enum class options_verdict { run, help, version, error };
 

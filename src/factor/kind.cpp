@@ -1,0 +1,272 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include "factor/kind.h"
+
+#include "engine/small_primes.h"
+#include "report/number_text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+void kind_scratch_init(kind_scratch &s)
+{
+    mpz_inits(s.n_minus_1, s.n_plus_1, s.odd, s.g, s.x, s.count, s.phi, s.product, s.base,
+              nullptr);
+}
+
+void kind_scratch_clear(kind_scratch &s)
+{
+    mpz_clears(s.n_minus_1, s.n_plus_1, s.odd, s.g, s.x, s.count, s.phi, s.product, s.base,
+               nullptr);
+}
+
+namespace {
+
+std::string decimal(const mpz_t x)
+{
+    std::string text;
+    append_decimal(text, x);
+    return text;
+}
+
+// Whether n (odd, above 3) passes the strong test to base b, with
+// n - 1 = 2^s * odd.
+bool strong_probable_prime(const mpz_t n, unsigned long b, unsigned long s, kind_scratch &k)
+{
+    mpz_set_ui(k.base, b);
+    mpz_powm(k.x, k.base, k.odd, n);
+    if (mpz_cmp_ui(k.x, 1) == 0 || mpz_cmp(k.x, k.n_minus_1) == 0)
+        return true;
+    for (unsigned long j = 1; j < s; ++j) {
+        mpz_mul(k.x, k.x, k.x);
+        mpz_mod(k.x, k.x, n);
+        if (mpz_cmp(k.x, k.n_minus_1) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The prime bases below the bound, prime to n, for which n passes each test.
+void pseudoprime_bases(number_kind &k, const mpz_t n, kind_scratch &s)
+{
+    bool odd = mpz_odd_p(n);
+    unsigned long twos = mpz_scan1(s.n_minus_1, 0);
+    mpz_tdiv_q_2exp(s.odd, s.n_minus_1, twos);
+    bool fermat_run = true, strong_run = true;
+    for (unsigned long p : small_primes()) {
+        if (p >= k.base_bound)
+            break;
+        bool fermat = false, strong = false;
+        if (!mpz_divisible_ui_p(n, p)) {
+            mpz_set_ui(s.base, p);
+            mpz_powm(s.x, s.base, s.n_minus_1, n);
+            fermat = mpz_cmp_ui(s.x, 1) == 0;
+            // For an even n, n - 1 is odd and the strong test is the Fermat test.
+            strong = odd ? strong_probable_prime(n, p, twos, s) : fermat;
+        }
+        if (fermat)
+            k.fermat_bases.push_back(p);
+        if (strong)
+            k.strong_bases.push_back(p);
+        fermat_run = fermat_run && fermat;
+        strong_run = strong_run && strong;
+        if (fermat_run)
+            k.fermat_run = p;
+        if (strong_run)
+            k.strong_run = p;
+    }
+}
+
+void screening(number_kind &k, const mpz_t n, kind_scratch &s)
+{
+    std::size_t from = 0;
+    if (unsigned long d = next_small_prime_divisor(n, from)) {
+        k.passes_screening = false;
+        k.screening_why = "divisible by " + std::to_string(d);
+        return;
+    }
+    mpz_set_ui(s.base, 3);
+    mpz_powm(s.x, s.base, n, n);
+    k.passes_screening = mpz_cmp_ui(s.x, 3) == 0;
+    if (!k.passes_screening)
+        k.screening_why = "3^N mod N is not 3";
+}
+
+// Korselt's and the Lucas-Carmichael criteria over the known parts: a part
+// that breaks one decides it; otherwise it holds only if every part is known.
+void criteria(number_kind &k, const mpz_t n, const std::vector<factor_part> &parts, bool complete,
+              kind_scratch &s)
+{
+    k.squarefree = complete ? verdict::yes : verdict::unknown;
+    k.carmichael = k.composite && complete ? verdict::yes : verdict::unknown;
+    k.lucas_carmichael = k.composite && complete && mpz_odd_p(n) ? verdict::yes : verdict::unknown;
+    if (k.composite && mpz_even_p(n)) {
+        k.lucas_carmichael = verdict::no;
+        k.lucas_why = "N is even";
+    }
+    for (const auto &p : parts) {
+        std::string value = decimal(p.value);
+        if (p.power > 1) {
+            k.squarefree = verdict::no;
+            std::string why = value + "^2 divides N";
+            if (k.carmichael != verdict::no) {
+                k.carmichael = verdict::no;
+                k.carmichael_why = why;
+            }
+            if (k.lucas_carmichael != verdict::no) {
+                k.lucas_carmichael = verdict::no;
+                k.lucas_why = why;
+            }
+        }
+        if (p.state != part_state::prime)
+            continue;
+        mpz_sub_ui(s.g, p.value, 1);
+        if (k.carmichael != verdict::no && !mpz_divisible_p(s.n_minus_1, s.g)) {
+            k.carmichael = verdict::no;
+            k.carmichael_why = value + " - 1 does not divide N - 1";
+        }
+        mpz_add_ui(s.g, p.value, 1);
+        if (k.lucas_carmichael != verdict::no && !mpz_divisible_p(s.n_plus_1, s.g)) {
+            k.lucas_carmichael = verdict::no;
+            k.lucas_why = value + " + 1 does not divide N + 1";
+        }
+    }
+}
+
+// phi(N), the Fermat liars and the strong liars, from a complete factorisation.
+void liars(number_kind &k, const mpz_t n, const std::vector<factor_part> &parts, kind_scratch &s)
+{
+    mpz_set_ui(s.phi, 1);
+    mpz_set_ui(s.count, 1);    // Fermat liars
+    mpz_set_ui(s.product, 1);  // prod gcd(d, di)
+    unsigned long twos = mpz_scan1(s.n_minus_1, 0);
+    mpz_tdiv_q_2exp(s.odd, s.n_minus_1, twos);
+    unsigned long least_twos = twos;
+    for (const auto &p : parts) {
+        mpz_sub_ui(s.g, p.value, 1);
+        mpz_mul(s.phi, s.phi, s.g);
+        mpz_pow_ui(s.x, p.value, p.power - 1);
+        mpz_mul(s.phi, s.phi, s.x);
+        mpz_gcd(s.x, s.g, s.n_minus_1);
+        mpz_mul(s.count, s.count, s.x);
+        if (mpz_sgn(s.g) > 0) {
+            unsigned long p_twos = mpz_scan1(s.g, 0);
+            least_twos = std::min(least_twos, p_twos);
+            mpz_tdiv_q_2exp(s.g, s.g, p_twos);
+            mpz_gcd(s.x, s.g, s.odd);
+            mpz_mul(s.product, s.product, s.x);
+        }
+    }
+    k.phi = decimal(s.phi);
+    k.fermat_liars = decimal(s.count);
+    k.fermat_share = mpz_get_d(s.count) / mpz_get_d(s.phi);
+    if (mpz_even_p(n)) {
+        k.strong_liars = k.fermat_liars;
+    } else {
+        // 1 + (2^(kv) - 1) / (2^k - 1), by the sum 1 + 2^k + ... + 2^(k(v-1)).
+        unsigned long primes = parts.size();
+        mpz_set_ui(s.x, 1);
+        mpz_set_ui(s.g, 1);
+        for (unsigned long i = 1; i < least_twos; ++i) {
+            mpz_mul_2exp(s.g, s.g, primes);
+            mpz_add(s.x, s.x, s.g);
+        }
+        if (least_twos > 0)
+            mpz_add_ui(s.x, s.x, 1);
+        mpz_mul(s.x, s.x, s.product);
+        k.strong_liars = decimal(s.x);
+        k.strong_share = mpz_get_d(s.x) / mpz_get_d(s.phi);
+    }
+    if (mpz_even_p(n))
+        k.strong_share = k.fermat_share;
+}
+
+std::string list(const std::vector<unsigned long> &bases)
+{
+    if (bases.empty())
+        return "none";
+    std::string text;
+    for (unsigned long b : bases)
+        text += (text.empty() ? "" : " ") + std::to_string(b);
+    return text;
+}
+
+std::string run(unsigned long last)
+{
+    if (last == 0)
+        return "none";
+    return last == 2 ? "2" : "2.." + std::to_string(last);
+}
+
+std::string share(double x)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g%%", 100 * x);
+    return text;
+}
+
+std::string criterion(const char *name, verdict v, const std::string &why)
+{
+    switch (v) {
+    case verdict::yes:
+        return name;
+    case verdict::no:
+        return std::string("not ") + name + " (" + why + ")";
+    case verdict::unknown:
+        break;
+    }
+    return std::string(name) + ": unknown";
+}
+
+} // namespace
+
+void classify(number_kind &k, const mpz_t n, const std::vector<factor_part> &parts, bool complete,
+              unsigned long base_bound, kind_scratch &s)
+{
+    k = number_kind{};
+    k.base_bound = base_bound;
+    k.prime = complete && parts.size() == 1 && parts[0].power == 1;
+    k.composite = mpz_cmp_ui(n, 1) > 0 && !k.prime;
+    if (mpz_cmp_ui(n, 1) <= 0)
+        return;
+    mpz_sub_ui(s.n_minus_1, n, 1);
+    mpz_add_ui(s.n_plus_1, n, 1);
+    screening(k, n, s);
+    if (!k.composite)
+        return;
+    criteria(k, n, parts, complete, s);
+    if (complete)
+        liars(k, n, parts, s);
+    pseudoprime_bases(k, n, s);
+}
+
+std::string kind_line(const mpz_t n, const number_kind &k)
+{
+    std::string line = "kind of ";
+    append_decimal(line, n);
+    line += ": ";
+    if (mpz_cmp_ui(n, 1) <= 0)
+        return line + (mpz_sgn(n) == 0 ? "zero" : "one") + ", neither prime nor composite\n";
+    std::string screen = k.passes_screening ? "passes the screening"
+                                            : "fails the screening (" + k.screening_why + ")";
+    if (k.prime)
+        return line + "prime; " + screen + "\n";
+    line += "composite; ";
+    line += k.squarefree == verdict::yes ? "squarefree"
+            : k.squarefree == verdict::no ? "not squarefree"
+                                          : "squarefree: unknown";
+    line += "; " + criterion("Carmichael", k.carmichael, k.carmichael_why);
+    line += "; " + criterion("Lucas-Carmichael", k.lucas_carmichael, k.lucas_why);
+    if (!k.phi.empty()) {
+        line += "; Fermat liars " + k.fermat_liars + " of phi(N) = " + k.phi + " (" +
+                share(k.fermat_share) + ")";
+        line += "; strong liars " + k.strong_liars + " (" + share(k.strong_share) + ")";
+    } else {
+        line += "; liars: unknown";
+    }
+    std::string below = " of the prime bases below " + std::to_string(k.base_bound);
+    line += "; Fermat pseudoprime to bases " + run(k.fermat_run) + " (" + list(k.fermat_bases) +
+            below + ")";
+    line += "; strong pseudoprime to bases " + run(k.strong_run) + " (" + list(k.strong_bases) +
+            below + ")";
+    return line + "; " + screen + "\n";
+}
