@@ -5,10 +5,12 @@
 #include "factor/factor_options.h"
 #include "factor/factorize.h"
 #include "factor/input_tokens.h"
+#include "factor/json_output.h"
 #include "factor/kind.h"
 #include "factor/progress.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -30,6 +32,7 @@ const char usage_text[] =
     "                 a strong pseudoprime, and whether it passes brovanten's\n"
     "                 screening\n"
     "      --bases=B  with --kind, the prime bases below B (default 100)\n"
+    "      --json     one JSON object per number instead of its line (JSON Lines)\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
     "\n"
@@ -43,6 +46,7 @@ const char usage_text[] =
 struct command {
     const factor_io &io;
     unsigned long seed;
+    bool json;
     bool kind;
     unsigned long kind_bases;
     int status;
@@ -67,33 +71,48 @@ bool flushed(command &c)
     return false;
 }
 
+// Says on standard error why the token is no number (and, with --json, in
+// its object on standard output).
+void refuse(command &c, const char *verb, const std::string &why)
+{
+    progress_clear(c.view);
+    std::fprintf(c.io.err, "brovanten-factor: %s %s %s\n", quoted_token(c.token).c_str(), verb,
+                 why.c_str());
+    c.status = status_trouble;
+    if (c.json) {
+        std::fputs(json_error_line(c.token, why).c_str(), c.io.out);
+        flushed(c);
+    }
+}
+
 // Factors the token's number and prints its line, or says why it is none.
 void handle(command &c)
 {
     switch (token_value(c.n, c.token)) {
     case token_verdict::not_a_number:
-        progress_clear(c.view);
-        std::fprintf(c.io.err, "brovanten-factor: %s is not a non-negative decimal integer\n",
-                     quoted_token(c.token).c_str());
-        c.status = status_trouble;
+        refuse(c, "is", "not a non-negative decimal integer");
         return;
     case token_verdict::too_long:
-        progress_clear(c.view);
-        std::fprintf(c.io.err, "brovanten-factor: %s has more than %zu digits\n",
-                     quoted_token(c.token).c_str(), max_input_digits);
-        c.status = status_trouble;
+        refuse(c, "has", "more than " + std::to_string(max_input_digits) + " digits");
         return;
     case token_verdict::number:
         break;
     }
     factor_observer observer;
+    auto start = std::chrono::steady_clock::now();
     bool complete = factorize(c.work, c.n, c.seed, default_budget,
                               progress_for_number(c.view, c.n, observer));
+    std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     progress_clear(c.view);
-    write_factor_line(c.io.out, c.n, c.work.parts);
-    if (c.kind) {
+    if (c.kind)
         classify(c.verdicts, c.n, c.work.parts, complete, c.kind_bases, c.kind_work);
-        std::fputs(kind_line(c.n, c.verdicts).c_str(), c.io.out);
+    if (c.json) {
+        json_run run{c.seed, took.count(), c.kind ? &c.verdicts : nullptr};
+        std::fputs(json_number_line(c.n, c.work.parts, complete, run).c_str(), c.io.out);
+    } else {
+        write_factor_line(c.io.out, c.n, c.work.parts);
+        if (c.kind)
+            std::fputs(kind_line(c.n, c.verdicts).c_str(), c.io.out);
     }
     if (flushed(c) && !complete)
         c.status = std::max(c.status, status_composite);
@@ -119,7 +138,7 @@ int print_text(const factor_io &io, const char *text)
 
 int factor_main(int argc, char **argv, const factor_io &io, unsigned long default_seed)
 {
-    factor_options options{default_seed, false, false, 0, argc};
+    factor_options options{default_seed, false, false, false, 0, argc};
     std::string message;
     switch (parse_factor_options(options, argc, argv, message)) {
     case options_verdict::help:
@@ -132,8 +151,9 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
         break;
     }
 
-    command c{io, options.seed, options.kind, options.kind_bases, status_complete, false, {}, {},
-              {}, {}, {}, {}};
+    command c{io,    options.seed, options.json, options.kind, options.kind_bases, status_complete,
+              false, {},           {},           {},           {},                 {},
+              {}};
     factor_workspace_init(c.work);
     kind_scratch_init(c.kind_work);
     progress_start(c.view, io.err, options.verbose, io.err_is_terminal);

@@ -8,7 +8,7 @@
 
 namespace {
 
-enum { version_option = 256, kind_option, bases_option };
+enum { version_option = 256, kind_option, bases_option, json_option };
 
 const option long_options[] = {
     {"seed", required_argument, nullptr, 's'},
@@ -16,6 +16,7 @@ const option long_options[] = {
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, version_option},
     {"kind", no_argument, nullptr, kind_option},
+    {"json", no_argument, nullptr, json_option},
     {"bases", required_argument, nullptr, bases_option},
     {nullptr, 0, nullptr, 0},
 };
@@ -40,6 +41,7 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
 {
     options.verbose = false;
     options.kind = false;
+    options.json = false;
     options.kind_bases = 100;
     // getopt keeps its place in globals: 0 starts afresh, so that every call
     // parses its own argv. Its own messages are off; ours go where the
@@ -67,6 +69,9 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
             return options_verdict::version;
         case kind_option:
             options.kind = true;
+            break;
+        case json_option:
+            options.json = true;
             break;
         case bases_option:
             if (!parse_number(optarg, options.kind_bases) || options.kind_bases < 3 ||

@@ -9,6 +9,7 @@
 struct factor_options {
     unsigned long seed;
     bool verbose;
+    bool json;               // JSON Lines instead of factor lines
     bool kind;               // a line on what kind of number each N is
     unsigned long kind_bases; // its prime bases are those below this
     int first_number;        // argv[first_number .. argc) are the numbers
