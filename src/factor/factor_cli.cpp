@@ -1,19 +1,15 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/factor_cli.h"
 
-#include "factor/factor_line.h"
+#include "factor/batch.h"
 #include "factor/factor_options.h"
-#include "factor/factorize.h"
-#include "factor/input_tokens.h"
-#include "factor/json_output.h"
-#include "factor/kind.h"
-#include "factor/progress.h"
+#include "factor/number_job.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -33,6 +29,8 @@ const char usage_text[] =
     "                 screening\n"
     "      --bases=B  with --kind, the prime bases below B (default 100)\n"
     "      --json     one JSON object per number instead of its line (JSON Lines)\n"
+    "  -j, --threads=N  factor N numbers at a time (default 1; 0: every core);\n"
+    "                 the output stays in input order\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
     "\n"
@@ -42,80 +40,28 @@ const char usage_text[] =
     "of at most 20000 digits, an option was wrong or the output could not be\n"
     "written; when several apply, the highest.\n";
 
-// A run's settings, its scratch and what it has seen so far.
+// What the run has printed and seen so far.
 struct command {
     const factor_io &io;
-    unsigned long seed;
-    bool json;
-    bool kind;
-    unsigned long kind_bases;
     int status;
     bool write_failed;
-    factor_workspace work;
-    progress_view view;
-    input_token token;
-    kind_scratch kind_work;
-    number_kind verdicts;
-    mpz_t n;
 };
 
-// Flushes out; on failure says so once, as coreutils does, and returns false.
-bool flushed(command &c)
+// Prints a job's messages and lines, flushed at once; a write error is
+// said once, as coreutils says it, and stops the run.
+bool print_job(command &c, const number_job &job)
 {
-    if (std::fflush(c.io.out) == 0 && !std::ferror(c.io.out))
-        return true;
-    int error = errno;
-    std::fprintf(c.io.err, "brovanten-factor: write error: %s\n", std::strerror(error));
-    c.write_failed = true;
-    c.status = status_trouble;
-    return false;
-}
-
-// Says on standard error why the token is no number (and, with --json, in
-// its object on standard output).
-void refuse(command &c, const char *verb, const std::string &why)
-{
-    progress_clear(c.view);
-    std::fprintf(c.io.err, "brovanten-factor: %s %s %s\n", quoted_token(c.token).c_str(), verb,
-                 why.c_str());
-    c.status = status_trouble;
-    if (c.json) {
-        std::fputs(json_error_line(c.token, why).c_str(), c.io.out);
-        flushed(c);
+    std::fputs(job.err.c_str(), c.io.err);
+    std::fputs(job.out.c_str(), c.io.out);
+    if (std::fflush(c.io.out) != 0 || std::ferror(c.io.out)) {
+        int error = errno;
+        std::fprintf(c.io.err, "brovanten-factor: write error: %s\n", std::strerror(error));
+        c.write_failed = true;
+        c.status = status_trouble;
+        return false;
     }
-}
-
-// Factors the token's number and prints its line, or says why it is none.
-void handle(command &c)
-{
-    switch (token_value(c.n, c.token)) {
-    case token_verdict::not_a_number:
-        refuse(c, "is", "not a non-negative decimal integer");
-        return;
-    case token_verdict::too_long:
-        refuse(c, "has", "more than " + std::to_string(max_input_digits) + " digits");
-        return;
-    case token_verdict::number:
-        break;
-    }
-    factor_observer observer;
-    auto start = std::chrono::steady_clock::now();
-    bool complete = factorize(c.work, c.n, c.seed, default_budget,
-                              progress_for_number(c.view, c.n, observer));
-    std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    progress_clear(c.view);
-    if (c.kind)
-        classify(c.verdicts, c.n, c.work.parts, complete, c.kind_bases, c.kind_work);
-    if (c.json) {
-        json_run run{c.seed, took.count(), c.kind ? &c.verdicts : nullptr};
-        std::fputs(json_number_line(c.n, c.work.parts, complete, run).c_str(), c.io.out);
-    } else {
-        write_factor_line(c.io.out, c.n, c.work.parts);
-        if (c.kind)
-            std::fputs(kind_line(c.n, c.verdicts).c_str(), c.io.out);
-    }
-    if (flushed(c) && !complete)
-        c.status = std::max(c.status, status_composite);
+    c.status = std::max(c.status, job.status);
+    return true;
 }
 
 int usage_error(const factor_io &io, const std::string &message)
@@ -138,7 +84,7 @@ int print_text(const factor_io &io, const char *text)
 
 int factor_main(int argc, char **argv, const factor_io &io, unsigned long default_seed)
 {
-    factor_options options{default_seed, false, false, false, 0, argc};
+    factor_options options{default_seed, false, false, false, 0, 1, argc};
     std::string message;
     switch (parse_factor_options(options, argc, argv, message)) {
     case options_verdict::help:
@@ -151,26 +97,38 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
         break;
     }
 
-    command c{io,    options.seed, options.json, options.kind, options.kind_bases, status_complete,
-              false, {},           {},           {},           {},                 {},
-              {}};
-    factor_workspace_init(c.work);
-    kind_scratch_init(c.kind_work);
-    progress_start(c.view, io.err, options.verbose, io.err_is_terminal);
-    mpz_init(c.n);
+    command c{io, status_complete, false};
+    job_settings settings{options.seed, options.json, options.kind, options.kind_bases};
     if (options.verbose)
         std::fprintf(io.err, "brovanten-factor: seed %lu\n", options.seed);
-    if (options.first_number == argc) {
-        while (!c.write_failed && next_token(c.token, io.in))
-            handle(c);
-    } else {
-        for (int i = options.first_number; i < argc && !c.write_failed; ++i) {
-            token_from_argument(c.token, argv[i]);
-            handle(c);
-        }
+    int next_argument = options.first_number;
+    token_source next = [&](input_token &t) {
+        if (options.first_number == argc)
+            return next_token(t, io.in);
+        if (next_argument == argc)
+            return false;
+        token_from_argument(t, argv[next_argument++]);
+        return true;
+    };
+
+    unsigned threads = options.threads;
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    if (threads > 1) {
+        run_batch(threads, settings, options.verbose, next,
+                  [&](const number_job &job) { return print_job(c, job); });
+        return c.status;
     }
-    mpz_clear(c.n);
-    kind_scratch_clear(c.kind_work);
-    factor_workspace_clear(c.work);
+    // One worker: its steps and the progress line go out as they happen.
+    factor_worker w;
+    factor_worker_init(w);
+    progress_view view;
+    progress_start(view, io.err, options.verbose, io.err_is_terminal);
+    number_job job;
+    while (!c.write_failed && next(job.token)) {
+        run_number_job(job, w, settings, view);
+        print_job(c, job);
+    }
+    factor_worker_clear(w);
     return c.status;
 }

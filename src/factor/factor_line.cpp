@@ -3,18 +3,19 @@
 
 #include "report/number_text.h"
 
-void write_factor_line(std::FILE *out, const mpz_t n, const std::vector<factor_part> &parts)
+std::string factor_line_text(const mpz_t n, const std::vector<factor_part> &parts)
 {
-    write_decimal(out, n);
-    std::fputc(':', out);
+    std::string line;
+    append_decimal(line, n);
+    line += ':';
     for (const auto &p : parts) {
         bool prime = p.state == part_state::prime;
         for (unsigned long k = 0; k < p.power; ++k) {
-            std::fputs(prime ? " " : " [", out);
-            write_decimal(out, p.value);
+            line += prime ? " " : " [";
+            append_decimal(line, p.value);
             if (!prime)
-                std::fputc(']', out);
+                line += ']';
         }
     }
-    std::fputc('\n', out);
+    return line + "\n";
 }

@@ -6,9 +6,10 @@
 
 #include "factor/factor_parts.h"
 
-#include <cstdio>
 #include <gmp.h>
+#include <string>
 #include <vector>
 
-// parts must be ascending, as factorize() leaves them.
-void write_factor_line(std::FILE *out, const mpz_t n, const std::vector<factor_part> &parts);
+// The line with its line feed; parts must be ascending, as factorize()
+// leaves them.
+std::string factor_line_text(const mpz_t n, const std::vector<factor_part> &parts);

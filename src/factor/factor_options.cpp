@@ -12,6 +12,7 @@ enum { version_option = 256, kind_option, bases_option, json_option };
 
 const option long_options[] = {
     {"seed", required_argument, nullptr, 's'},
+    {"threads", required_argument, nullptr, 'j'},
     {"verbose", no_argument, nullptr, 'v'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, version_option},
@@ -42,6 +43,7 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
     options.verbose = false;
     options.kind = false;
     options.json = false;
+    options.threads = 1;
     options.kind_bases = 100;
     // getopt keeps its place in globals: 0 starts afresh, so that every call
     // parses its own argv. Its own messages are off; ours go where the
@@ -49,7 +51,7 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
     optind = 0;
     opterr = 0;
     for (;;) {
-        int c = getopt_long(argc, argv, ":s:vh", long_options, nullptr);
+        int c = getopt_long(argc, argv, ":s:j:vh", long_options, nullptr);
         switch (c) {
         case -1:
             options.first_number = optind;
@@ -60,6 +62,16 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
                 return options_verdict::error;
             }
             break;
+        case 'j': {
+            unsigned long threads = 0;
+            if (!parse_number(optarg, threads) || threads > max_threads) {
+                message = std::string("invalid number of threads '") + optarg + "' (0 to " +
+                          std::to_string(max_threads) + ")";
+                return options_verdict::error;
+            }
+            options.threads = static_cast<unsigned>(threads);
+            break;
+        }
         case 'v':
             options.verbose = true;
             break;

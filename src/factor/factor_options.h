@@ -12,8 +12,12 @@ struct factor_options {
     bool json;               // JSON Lines instead of factor lines
     bool kind;               // a line on what kind of number each N is
     unsigned long kind_bases; // its prime bases are those below this
+    unsigned threads;        // workers; 0 for one per core
     int first_number;        // argv[first_number .. argc) are the numbers
 };
+
+// The most workers -j takes.
+inline constexpr unsigned long max_threads = 1024;
 
 // The largest bound --bases takes: the trial-division primes go that far.
 inline constexpr unsigned long max_kind_bases = 100000;

@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include "factor/batch.h"
+
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct slot {
+    std::unique_ptr<number_job> job;
+    bool claimed;
+    bool done;
+};
+
+struct queue {
+    std::mutex lock;
+    std::condition_variable work_ready; // a slot to claim, or the end
+    std::condition_variable job_done;
+    std::deque<slot> slots; // in input order
+    bool closed = false;    // no more slots will come
+};
+
+// A worker's verbose steps go to a stream in memory, handed to each job.
+void work(queue &q, const job_settings &settings, bool verbose)
+{
+    factor_worker w;
+    factor_worker_init(w);
+    for (;;) {
+        number_job *job = nullptr;
+        {
+            std::unique_lock<std::mutex> hold(q.lock);
+            q.work_ready.wait(hold, [&] {
+                if (q.closed)
+                    return true;
+                for (const auto &s : q.slots)
+                    if (!s.claimed)
+                        return true;
+                return false;
+            });
+            for (auto &s : q.slots) {
+                if (!s.claimed) {
+                    s.claimed = true;
+                    job = s.job.get();
+                    break;
+                }
+            }
+            if (job == nullptr)
+                break; // closed and nothing left to claim
+        }
+        char *steps = nullptr;
+        std::size_t size = 0;
+        std::FILE *stream = open_memstream(&steps, &size);
+        progress_view view;
+        progress_start(view, stream, verbose, false);
+        run_number_job(*job, w, settings, view);
+        std::fclose(stream);
+        job->err.insert(0, steps, size);
+        std::free(steps);
+        {
+            std::lock_guard<std::mutex> hold(q.lock);
+            for (auto &s : q.slots)
+                if (s.job.get() == job)
+                    s.done = true;
+        }
+        q.job_done.notify_all();
+    }
+    factor_worker_clear(w);
+}
+
+} // namespace
+
+void run_batch(unsigned threads, const job_settings &settings, bool verbose,
+               const token_source &next, const job_sink &print)
+{
+    queue q;
+    std::vector<std::thread> workers;
+    for (unsigned i = 0; i < threads; ++i)
+        workers.emplace_back(work, std::ref(q), std::cref(settings), verbose);
+
+    const std::size_t in_flight = 4 * static_cast<std::size_t>(threads);
+    bool printing = true;
+    // Prints the finished jobs at the front; with wait, first waits until
+    // the queue is no longer than keep.
+    auto drain = [&](std::size_t keep) {
+        for (;;) {
+            std::unique_ptr<number_job> front;
+            {
+                std::unique_lock<std::mutex> hold(q.lock);
+                if (q.slots.empty())
+                    return;
+                if (q.slots.size() > keep)
+                    q.job_done.wait(hold, [&] { return q.slots.front().done; });
+                else if (!q.slots.front().done)
+                    return;
+                front = std::move(q.slots.front().job);
+                q.slots.pop_front();
+            }
+            if (printing && !print(*front))
+                printing = false;
+        }
+    };
+
+    for (;;) {
+        auto job = std::make_unique<number_job>();
+        if (!printing || !next(job->token))
+            break;
+        {
+            std::lock_guard<std::mutex> hold(q.lock);
+            q.slots.push_back({std::move(job), false, false});
+        }
+        q.work_ready.notify_one();
+        drain(in_flight);
+    }
+    {
+        std::lock_guard<std::mutex> hold(q.lock);
+        q.closed = true;
+    }
+    q.work_ready.notify_all();
+    drain(0);
+    for (auto &t : workers)
+        t.join();
+}

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include "factor/number_job.h"
+
+#include "factor/factor_line.h"
+#include "factor/json_output.h"
+
+#include <chrono>
+
+void factor_worker_init(factor_worker &w)
+{
+    factor_workspace_init(w.work);
+    kind_scratch_init(w.kind_work);
+    mpz_init(w.n);
+}
+
+void factor_worker_clear(factor_worker &w)
+{
+    mpz_clear(w.n);
+    kind_scratch_clear(w.kind_work);
+    factor_workspace_clear(w.work);
+}
+
+namespace {
+
+// Why the token is no number: a message for standard error and, with
+// --json, an object on standard output.
+void refuse(number_job &job, const job_settings &settings, const char *verb, const std::string &why)
+{
+    job.err = "brovanten-factor: " + quoted_token(job.token) + " " + verb + " " + why + "\n";
+    job.status = 2;
+    if (settings.json)
+        job.out = json_error_line(job.token, why);
+}
+
+} // namespace
+
+void run_number_job(number_job &job, factor_worker &w, const job_settings &settings,
+                    progress_view &view)
+{
+    job.out.clear();
+    job.err.clear();
+    job.status = 0;
+    switch (token_value(w.n, job.token)) {
+    case token_verdict::not_a_number:
+        refuse(job, settings, "is", "not a non-negative decimal integer");
+        return;
+    case token_verdict::too_long:
+        refuse(job, settings, "has", "more than " + std::to_string(max_input_digits) + " digits");
+        return;
+    case token_verdict::number:
+        break;
+    }
+    factor_observer observer;
+    auto start = std::chrono::steady_clock::now();
+    bool complete = factorize(w.work, w.n, settings.seed, default_budget,
+                              progress_for_number(view, w.n, observer));
+    std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    progress_clear(view);
+    if (settings.kind)
+        classify(w.verdicts, w.n, w.work.parts, complete, settings.kind_bases, w.kind_work);
+    if (settings.json) {
+        json_run run{settings.seed, took.count(), settings.kind ? &w.verdicts : nullptr};
+        job.out = json_number_line(w.n, w.work.parts, complete, run);
+    } else {
+        job.out = factor_line_text(w.n, w.work.parts);
+        if (settings.kind)
+            job.out += kind_line(w.n, w.verdicts);
+    }
+    job.status = complete ? 0 : 1;
+}

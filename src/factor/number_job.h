@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// One number's work for brovanten-factor: from its token to the text it
+// prints and the status it adds. Text is built in memory, so that jobs run
+// by several workers can be printed in input order.
+#pragma once
+
+#include "factor/factorize.h"
+#include "factor/input_tokens.h"
+#include "factor/kind.h"
+#include "factor/progress.h"
+
+#include <cstdio>
+#include <gmp.h>
+#include <string>
+
+struct job_settings {
+    unsigned long seed;
+    bool json;
+    bool kind;
+    unsigned long kind_bases;
+};
+
+struct number_job {
+    input_token token;
+    std::string out; // for standard output
+    std::string err; // for standard error
+    int status;      // 0, 1 (a part left composite) or 2 (no number)
+};
+
+// Everything one worker reuses from number to number.
+struct factor_worker {
+    factor_workspace work;
+    kind_scratch kind_work;
+    number_kind verdicts;
+    mpz_t n;
+};
+
+void factor_worker_init(factor_worker &w);
+void factor_worker_clear(factor_worker &w);
+
+// Fills job.out, job.err and job.status from job.token. The steps of
+// --verbose and the progress line go to view's stream as they happen.
+void run_number_job(number_job &job, factor_worker &w, const job_settings &settings,
+                    progress_view &view);
