@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <set>
 
 namespace {
@@ -218,6 +219,11 @@ const cli_case cli_cases[] = {
     {"the largest seed", {"--seed=18446744073709551615", "561"}, "", "561: 3 11 17\n", 0, "", false},
     {"a seed without its value", {"561", "--seed"}, "", "", 2, usage_error("option '--seed' needs a value"), false},
     {"a letter without its value", {"-s"}, "", "", 2, usage_error("option '-s' needs a value"), false},
+    {"threads that are no number", {"-j", "x", "561"}, "", "", 2,
+     usage_error("invalid number of threads 'x' (0 to 1024)"), false},
+    {"too many threads", {"--threads=1025", "561"}, "", "", 2,
+     usage_error("invalid number of threads '1025' (0 to 1024)"), false},
+    {"the most threads", {"-j1024", "561", "1105"}, "", lines_561_1105, 0, "", false},
     {"-- alone reads standard input", {"--"}, "561\n", "561: 3 11 17\n", 0, "", true},
     // Statuses: 2 for bad input, 1 for a part left composite, 2 for both.
     {"a part left composite", {semiprime}, "", semiprime_line, 1, "", false},
@@ -539,6 +545,64 @@ TEST(factor, write_error_stops_the_command)
     std::FILE *quiet = std::fopen("/dev/null", "w");
     EXPECT_EQ(factor_main(2, help_argv, {in, full, quiet, false}, 1), 2);
     std::fclose(quiet);
+    std::fclose(full);
+    std::fclose(in);
+}
+
+// Several workers print exactly what one prints, in input order: lines,
+// messages, the verbose steps of each number beside it, and the status.
+TEST(factor, threads_keep_the_output_of_one)
+{
+    // A product of two 100-bit primes: above rho's bound, so it is left in
+    // brackets after its tests, quickly.
+    const std::string rsa_like = "803469022129495137770981046669401812450909766380349129036779";
+    std::string input = "561 12x 1105 " + rsa_like + " 6178246534322281\n1729 +8911 0 1\n" +
+                        "3317044064679887385961981 " + std::string(20001, '9') + " 2047\n";
+    for (const std::vector<std::string> &options :
+         {std::vector<std::string>{}, {"-v"}, {"--kind"}, {"--json", "--kind"}}) {
+        std::vector<std::string> one = options;
+        one.push_back("-j1");
+        cli_result first = run_factor(one, input, false, 5);
+        EXPECT_EQ(first.status, 2);
+        for (const char *threads : {"-j2", "-j4", "-j0", "--threads=3"}) {
+            std::vector<std::string> many = options;
+            many.push_back(threads);
+            cli_result r = run_factor(many, input, false, 5);
+            std::string which = std::string(threads) + (options.empty() ? "" : " " + options[0]);
+            EXPECT_EQ(r.status, first.status) << which;
+            if (options.size() > 0 && options[0] == "--json") {
+                // Lines differ only in the time each number took.
+                std::regex seconds("\"seconds\":[^,}]*");
+                EXPECT_EQ(std::regex_replace(r.out, seconds, ""),
+                          std::regex_replace(first.out, seconds, ""))
+                    << which;
+            } else {
+                EXPECT_EQ(r.out, first.out) << which;
+            }
+            EXPECT_EQ(r.err, first.err) << which;
+        }
+    }
+}
+
+TEST(factor, threads_stop_at_a_write_error)
+{
+    std::FILE *full = std::fopen("/dev/full", "w");
+    ASSERT_NE(full, nullptr);
+    std::FILE *in = std::tmpfile();
+    for (int i = 0; i < 200; ++i)
+        std::fputs("561 1105 x\n", in);
+    std::rewind(in);
+    char *err_text = nullptr;
+    std::size_t err_size = 0;
+    std::FILE *err = open_memstream(&err_text, &err_size);
+    char name[] = "brovanten-factor", threads[] = "-j2";
+    char *argv[] = {name, threads, nullptr};
+    int status = factor_main(2, argv, {in, full, err, false}, 1);
+    std::fclose(err);
+    std::string messages(err_text, err_size);
+    std::free(err_text);
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(messages, "brovanten-factor: write error: No space left on device\n");
     std::fclose(full);
     std::fclose(in);
 }
