@@ -526,7 +526,9 @@ TEST(factor, write_error_stops_the_command)
     std::FILE *full = std::fopen("/dev/full", "w");
     ASSERT_NE(full, nullptr);
     std::FILE *in = std::tmpfile();
-    std::fputs("561 1105 x\n", in);
+    for (int i = 0; i < 10000; ++i)
+        std::fputs("561 1105 x\n", in);
+    long total = std::ftell(in);
     std::rewind(in);
     char *err_text = nullptr;
     std::size_t err_size = 0;
@@ -534,6 +536,7 @@ TEST(factor, write_error_stops_the_command)
     char name[] = "brovanten-factor";
     char *argv[] = {name, nullptr};
     int status = factor_main(1, argv, {in, full, err, false}, 1);
+    EXPECT_LT(std::ftell(in), total / 2) << "the input was read on";
     std::fclose(err);
     std::string messages(err_text, err_size);
     std::free(err_text);
@@ -589,8 +592,9 @@ TEST(factor, threads_stop_at_a_write_error)
     std::FILE *full = std::fopen("/dev/full", "w");
     ASSERT_NE(full, nullptr);
     std::FILE *in = std::tmpfile();
-    for (int i = 0; i < 200; ++i)
+    for (int i = 0; i < 10000; ++i)
         std::fputs("561 1105 x\n", in);
+    long total = std::ftell(in);
     std::rewind(in);
     char *err_text = nullptr;
     std::size_t err_size = 0;
@@ -598,6 +602,7 @@ TEST(factor, threads_stop_at_a_write_error)
     char name[] = "brovanten-factor", threads[] = "-j2";
     char *argv[] = {name, threads, nullptr};
     int status = factor_main(2, argv, {in, full, err, false}, 1);
+    EXPECT_LT(std::ftell(in), total / 2) << "the input was read on";
     std::fclose(err);
     std::string messages(err_text, err_size);
     std::free(err_text);
