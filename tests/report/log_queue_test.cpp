@@ -168,6 +168,7 @@ TEST(process, other_writer_keeps_its_lines_while_runs_fail)
     stop = true;
     writer.join();
 
+    RecordProperty("other_writer_lines", std::to_string(lines.load()));
     std::string log = read_file("results.fic");
     ASSERT_EQ(log.compare(0, earlier_record.size(), earlier_record), 0);
     std::string expected = earlier_record;
