@@ -519,37 +519,41 @@ TEST(factor, progress_line_from_1024_bits)
         << at.err;
 }
 
-// A full disk: one message, status 2, and nothing more is done, not even
-// the bad token that comes next.
+// A full disk: one message, status 2, and nothing more is done, with one
+// worker or two: the rest of standard input stays unread.
 TEST(factor, write_error_stops_the_command)
 {
-    std::FILE *full = std::fopen("/dev/full", "w");
-    ASSERT_NE(full, nullptr);
-    std::FILE *in = std::tmpfile();
-    for (int i = 0; i < 10000; ++i)
-        std::fputs("561 1105 x\n", in);
-    long total = std::ftell(in);
-    std::rewind(in);
-    char *err_text = nullptr;
-    std::size_t err_size = 0;
-    std::FILE *err = open_memstream(&err_text, &err_size);
-    char name[] = "brovanten-factor";
-    char *argv[] = {name, nullptr};
-    int status = factor_main(1, argv, {in, full, err, false}, 1);
-    EXPECT_LT(std::ftell(in), total / 2) << "the input was read on";
-    std::fclose(err);
-    std::string messages(err_text, err_size);
-    std::free(err_text);
-    EXPECT_EQ(status, 2);
-    EXPECT_EQ(messages, "brovanten-factor: write error: No space left on device\n");
+    char name[] = "brovanten-factor", one[] = "-j1", two[] = "-j2";
+    for (char *threads : {one, two}) {
+        std::FILE *full = std::fopen("/dev/full", "w");
+        ASSERT_NE(full, nullptr);
+        std::FILE *in = std::tmpfile();
+        for (int i = 0; i < 10000; ++i)
+            std::fputs("561 1105 x\n", in);
+        long total = std::ftell(in);
+        std::rewind(in);
+        char *err_text = nullptr;
+        std::size_t err_size = 0;
+        std::FILE *err = open_memstream(&err_text, &err_size);
+        char *argv[] = {name, threads, nullptr};
+        int status = factor_main(2, argv, {in, full, err, false}, 1);
+        EXPECT_LT(std::ftell(in), total / 2) << threads << ": the input was read on";
+        std::fclose(err);
+        std::string messages(err_text, err_size);
+        std::free(err_text);
+        EXPECT_EQ(status, 2) << threads;
+        EXPECT_EQ(messages, "brovanten-factor: write error: No space left on device\n") << threads;
+        std::fclose(full);
+        std::fclose(in);
+    }
 
     char help[] = "--help";
     char *help_argv[] = {name, help, nullptr};
+    std::FILE *full = std::fopen("/dev/full", "w");
     std::FILE *quiet = std::fopen("/dev/null", "w");
-    EXPECT_EQ(factor_main(2, help_argv, {in, full, quiet, false}, 1), 2);
+    EXPECT_EQ(factor_main(2, help_argv, {stdin, full, quiet, false}, 1), 2);
     std::fclose(quiet);
     std::fclose(full);
-    std::fclose(in);
 }
 
 // Several workers print exactly what one prints, in input order: lines,
@@ -585,31 +589,6 @@ TEST(factor, threads_keep_the_output_of_one)
             EXPECT_EQ(r.err, first.err) << which;
         }
     }
-}
-
-TEST(factor, threads_stop_at_a_write_error)
-{
-    std::FILE *full = std::fopen("/dev/full", "w");
-    ASSERT_NE(full, nullptr);
-    std::FILE *in = std::tmpfile();
-    for (int i = 0; i < 10000; ++i)
-        std::fputs("561 1105 x\n", in);
-    long total = std::ftell(in);
-    std::rewind(in);
-    char *err_text = nullptr;
-    std::size_t err_size = 0;
-    std::FILE *err = open_memstream(&err_text, &err_size);
-    char name[] = "brovanten-factor", threads[] = "-j2";
-    char *argv[] = {name, threads, nullptr};
-    int status = factor_main(2, argv, {in, full, err, false}, 1);
-    EXPECT_LT(std::ftell(in), total / 2) << "the input was read on";
-    std::fclose(err);
-    std::string messages(err_text, err_size);
-    std::free(err_text);
-    EXPECT_EQ(status, 2);
-    EXPECT_EQ(messages, "brovanten-factor: write error: No space left on device\n");
-    std::fclose(full);
-    std::fclose(in);
 }
 
 } // namespace
