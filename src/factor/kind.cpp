@@ -160,7 +160,9 @@ void liars(number_kind &k, const mpz_t n, const std::vector<factor_part> &parts,
     k.fermat_liars = decimal(s.count);
     k.fermat_share = mpz_get_d(s.count) / mpz_get_d(s.phi);
     if (mpz_even_p(n)) {
+        // N - 1 is odd: the strong test is the Fermat test.
         k.strong_liars = k.fermat_liars;
+        k.strong_share = k.fermat_share;
     } else {
         // 1 + (2^(kv) - 1) / (2^k - 1), by the sum 1 + 2^k + ... + 2^(k(v-1)).
         unsigned long primes = parts.size();
@@ -176,8 +178,6 @@ void liars(number_kind &k, const mpz_t n, const std::vector<factor_part> &parts,
         k.strong_liars = decimal(s.x);
         k.strong_share = mpz_get_d(s.x) / mpz_get_d(s.phi);
     }
-    if (mpz_even_p(n))
-        k.strong_share = k.fermat_share;
 }
 
 std::string list(const std::vector<unsigned long> &bases)
