@@ -9,13 +9,6 @@ namespace {
 
 using json = nlohmann::json;
 
-std::string decimal(const mpz_t x)
-{
-    std::string text;
-    append_decimal(text, x);
-    return text;
-}
-
 // The token as read: its first bytes, which may not be UTF-8, so any byte
 // outside printable ASCII becomes '?', as in the messages.
 std::string shown_input(const input_token &token)
@@ -41,9 +34,7 @@ json text_or_null(const std::string &text)
 
 json run_or_null(unsigned long last)
 {
-    if (last == 0)
-        return nullptr;
-    return last == 2 ? "2" : "2.." + std::to_string(last);
+    return last == 0 ? json(nullptr) : json(base_run_text(last));
 }
 
 json kind_object(const number_kind &k, const mpz_t n)
@@ -82,7 +73,7 @@ std::string json_number_line(const mpz_t n, const std::vector<factor_part> &part
 {
     json factors = json::array(), composite = json::array();
     for (const auto &p : parts) {
-        std::string value = decimal(p.value);
+        std::string value = decimal_text(p.value);
         if (p.state == part_state::prime) {
             // Baillie-PSW has no counterexample below 2^64: there it is a proof.
             bool proven = mpz_sizeinbase(p.value, 2) <= 64;
@@ -92,7 +83,7 @@ std::string json_number_line(const mpz_t n, const std::vector<factor_part> &part
         }
     }
     json o;
-    o["number"] = decimal(n);
+    o["number"] = decimal_text(n);
     o["factors"] = factors;
     o["complete"] = complete;
     o["composite_parts"] = composite;

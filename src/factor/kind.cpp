@@ -21,13 +21,6 @@ void kind_scratch_clear(kind_scratch &s)
 
 namespace {
 
-std::string decimal(const mpz_t x)
-{
-    std::string text;
-    append_decimal(text, x);
-    return text;
-}
-
 // Whether n (odd, above 3) passes the strong test to base b, with
 // n - 1 = 2^s * odd.
 bool strong_probable_prime(const mpz_t n, unsigned long b, unsigned long s, kind_scratch &k)
@@ -50,7 +43,6 @@ void pseudoprime_bases(number_kind &k, const mpz_t n, kind_scratch &s)
 {
     bool odd = mpz_odd_p(n);
     unsigned long twos = mpz_scan1(s.n_minus_1, 0);
-    mpz_tdiv_q_2exp(s.odd, s.n_minus_1, twos);
     bool fermat_run = true, strong_run = true;
     for (unsigned long p : small_primes()) {
         if (p >= k.base_bound)
@@ -104,7 +96,7 @@ void criteria(number_kind &k, const mpz_t n, const std::vector<factor_part> &par
         k.lucas_why = "N is even";
     }
     for (const auto &p : parts) {
-        std::string value = decimal(p.value);
+        std::string value = decimal_text(p.value);
         if (p.power > 1) {
             k.squarefree = verdict::no;
             std::string why = value + "^2 divides N";
@@ -138,9 +130,7 @@ void liars(number_kind &k, const mpz_t n, const std::vector<factor_part> &parts,
     mpz_set_ui(s.phi, 1);
     mpz_set_ui(s.count, 1);    // Fermat liars
     mpz_set_ui(s.product, 1);  // prod gcd(d, di)
-    unsigned long twos = mpz_scan1(s.n_minus_1, 0);
-    mpz_tdiv_q_2exp(s.odd, s.n_minus_1, twos);
-    unsigned long least_twos = twos;
+    unsigned long least_twos = mpz_scan1(s.n_minus_1, 0);
     for (const auto &p : parts) {
         mpz_sub_ui(s.g, p.value, 1);
         mpz_mul(s.phi, s.phi, s.g);
@@ -156,8 +146,8 @@ void liars(number_kind &k, const mpz_t n, const std::vector<factor_part> &parts,
             mpz_mul(s.product, s.product, s.x);
         }
     }
-    k.phi = decimal(s.phi);
-    k.fermat_liars = decimal(s.count);
+    k.phi = decimal_text(s.phi);
+    k.fermat_liars = decimal_text(s.count);
     k.fermat_share = mpz_get_d(s.count) / mpz_get_d(s.phi);
     if (mpz_even_p(n)) {
         // N - 1 is odd: the strong test is the Fermat test.
@@ -175,7 +165,7 @@ void liars(number_kind &k, const mpz_t n, const std::vector<factor_part> &parts,
         if (least_twos > 0)
             mpz_add_ui(s.x, s.x, 1);
         mpz_mul(s.x, s.x, s.product);
-        k.strong_liars = decimal(s.x);
+        k.strong_liars = decimal_text(s.x);
         k.strong_share = mpz_get_d(s.x) / mpz_get_d(s.phi);
     }
 }
@@ -192,9 +182,7 @@ std::string list(const std::vector<unsigned long> &bases)
 
 std::string run(unsigned long last)
 {
-    if (last == 0)
-        return "none";
-    return last == 2 ? "2" : "2.." + std::to_string(last);
+    return last == 0 ? "none" : base_run_text(last);
 }
 
 std::string share(double x)
@@ -219,6 +207,13 @@ std::string criterion(const char *name, verdict v, const std::string &why)
 
 } // namespace
 
+std::string base_run_text(unsigned long last)
+{
+    if (last == 0)
+        return "";
+    return last == 2 ? "2" : "2.." + std::to_string(last);
+}
+
 void classify(number_kind &k, const mpz_t n, const std::vector<factor_part> &parts, bool complete,
               unsigned long base_bound, kind_scratch &s)
 {
@@ -230,6 +225,8 @@ void classify(number_kind &k, const mpz_t n, const std::vector<factor_part> &par
         return;
     mpz_sub_ui(s.n_minus_1, n, 1);
     mpz_add_ui(s.n_plus_1, n, 1);
+    // N - 1 = 2^s * odd, for the strong tests and Monier's formula.
+    mpz_tdiv_q_2exp(s.odd, s.n_minus_1, mpz_scan1(s.n_minus_1, 0));
     screening(k, n, s);
     if (!k.composite)
         return;

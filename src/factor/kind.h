@@ -58,5 +58,9 @@ struct number_kind {
 void classify(number_kind &k, const mpz_t n, const std::vector<factor_part> &parts, bool complete,
               unsigned long base_bound, kind_scratch &s);
 
+// The run of first prime bases that ends at last, as papers write it: "2",
+// "2..41"; "" when the run is empty (last is 0).
+std::string base_run_text(unsigned long last);
+
 // "kind of N: ..." with a line feed.
 std::string kind_line(const mpz_t n, const number_kind &k);

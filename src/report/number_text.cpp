@@ -20,3 +20,10 @@ void append_decimal(std::string &text, const mpz_t x)
     mpz_get_str(&text[at], 10, x);
     text.resize(at + std::char_traits<char>::length(&text[at]));
 }
+
+std::string decimal_text(const mpz_t x)
+{
+    std::string text;
+    append_decimal(text, x);
+    return text;
+}

@@ -16,3 +16,6 @@ void write_decimal(std::FILE *out, const mpz_t x);
 
 // The same text, added to the end of text.
 void append_decimal(std::string &text, const mpz_t x);
+
+// The same text on its own.
+std::string decimal_text(const mpz_t x);
