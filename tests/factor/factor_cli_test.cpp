@@ -224,6 +224,12 @@ const cli_case cli_cases[] = {
     {"too many threads", {"--threads=1025", "561"}, "", "", 2,
      usage_error("invalid number of threads '1025' (0 to 1024)"), false},
     {"the most threads", {"-j1024", "561", "1105"}, "", lines_561_1105, 0, "", false},
+    {"the smallest bound of bases", {"--bases=3", "1"}, "", "1:\nkind of 1: one, neither prime nor composite\n", 0, "", false},
+    {"the largest bound of bases", {"--bases=100000", "1"}, "", "1:\nkind of 1: one, neither prime nor composite\n", 0, "", false},
+    {"a bound of bases too small", {"--bases=2", "561"}, "", "", 2,
+     usage_error("invalid bound of bases '2' (3 to 100000)"), false},
+    {"a bound of bases too large", {"--bases=100001", "561"}, "", "", 2,
+     usage_error("invalid bound of bases '100001' (3 to 100000)"), false},
     {"-- alone reads standard input", {"--"}, "561\n", "561: 3 11 17\n", 0, "", true},
     // Statuses: 2 for bad input, 1 for a part left composite, 2 for both.
     {"a part left composite", {semiprime}, "", semiprime_line, 1, "", false},
