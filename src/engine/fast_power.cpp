@@ -14,7 +14,7 @@ void fast_power_scratch_clear(fast_power_scratch &s)
     mpz_clears(s.a, s.b, s.a2, s.t, nullptr);
 }
 
-void fast_matrix_pow_mod(matrix2 &r, const matrix2 &m, const mpz_t e, const mpz_t n,
+bool fast_matrix_pow_mod(matrix2 &r, const matrix2 &m, const mpz_t e, const mpz_t n,
                          fast_power_scratch &s, const power_progress *progress)
 {
     assert(mpz_cmp_ui(n, 1) > 0 && mpz_sgn(e) >= 0);
@@ -51,8 +51,10 @@ void fast_matrix_pow_mod(matrix2 &r, const matrix2 &m, const mpz_t e, const mpz_
             mpz_mod(s.a, s.t, n);
             mpz_mod(s.b, s.b, n);
         }
-        if (progress != nullptr && i % report_every == 0)
-            progress->report(progress->context, static_cast<double>(bits - i) / static_cast<double>(bits));
+        if (progress != nullptr && i % report_every == 0 &&
+            !progress->report(progress->context,
+                              static_cast<double>(bits - i) / static_cast<double>(bits)))
+            return false;
     }
 
     // R = a*M + b*I; the entries of M are read before r is written, so r may
@@ -67,4 +69,5 @@ void fast_matrix_pow_mod(matrix2 &r, const matrix2 &m, const mpz_t e, const mpz_
     mpz_mod(r.x[1], r.x[1], n);
     mpz_mod(r.x[2], r.x[2], n);
     mpz_mod(r.x[3], s.a2, n);
+    return true;
 }

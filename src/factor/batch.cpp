@@ -57,7 +57,12 @@ void work(queue &q, const job_settings &settings, bool verbose)
         std::FILE *stream = open_memstream(&steps, &size);
         progress_view view;
         progress_start(view, stream, verbose, false);
+        // A busy worker holds one core; the rest are spare for helpers.
+        if (settings.spare_cores != nullptr)
+            --*settings.spare_cores;
         run_number_job(*job, w, settings, view);
+        if (settings.spare_cores != nullptr)
+            ++*settings.spare_cores;
         std::fclose(stream);
         job->err.insert(0, steps, size);
         std::free(steps);

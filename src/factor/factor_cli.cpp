@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -98,7 +99,12 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
     }
 
     command c{io, status_complete, false};
-    job_settings settings{options.seed, options.json, options.kind, options.kind_bases};
+    unsigned threads = options.threads;
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    std::atomic<int> spare_cores{static_cast<int>(threads)};
+    job_settings settings{options.seed, options.json, options.kind, options.kind_bases,
+                          threads,      &spare_cores};
     if (options.verbose)
         std::fprintf(io.err, "brovanten-factor: seed %lu\n", options.seed);
     int next_argument = options.first_number;
@@ -111,9 +117,6 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
         return true;
     };
 
-    unsigned threads = options.threads;
-    if (threads == 0)
-        threads = std::max(1u, std::thread::hardware_concurrency());
     if (threads > 1) {
         run_batch(threads, settings, options.verbose, next,
                   [&](const number_job &job) { return print_job(c, job); });

@@ -2,35 +2,29 @@
 #include "factor/factorize.h"
 
 #include "engine/small_primes.h"
+#include "factor/test_pool.h"
 
+#include <algorithm>
 #include <cassert>
 
 void factor_workspace_init(factor_workspace &w)
 {
-    mpz_inits(w.odd_part, w.base, w.x, w.g, w.scratch, nullptr);
-    for (auto &f : w.found)
-        mpz_init(f);
-    w.found_count = 0;
-    gmp_randinit_mt(w.bases);
-    rng_seed(w.matrices, 0);
-    test_scratch_init(w.matrix);
-    for (auto &d : w.divisors)
-        mpz_init(d);
-    fast_power_scratch_init(w.power);
+    mpz_inits(w.g, w.scratch, w.rest, nullptr);
+    test_exponent_init(w.exponent);
+    test_lane_init(w.lane);
+    test_outcome_init(w.outcome);
     rho_scratch_init(w.rho);
+    w.threads = 1;
+    w.spare_cores = nullptr;
 }
 
 void factor_workspace_clear(factor_workspace &w)
 {
     parts_clear(w.parts);
-    mpz_clears(w.odd_part, w.base, w.x, w.g, w.scratch, nullptr);
-    for (auto &f : w.found)
-        mpz_clear(f);
-    gmp_randclear(w.bases);
-    test_scratch_clear(w.matrix);
-    for (auto &d : w.divisors)
-        mpz_clear(d);
-    fast_power_scratch_clear(w.power);
+    mpz_clears(w.g, w.scratch, w.rest, nullptr);
+    test_exponent_clear(w.exponent);
+    test_lane_clear(w.lane);
+    test_outcome_clear(w.outcome);
     rho_scratch_clear(w.rho);
 }
 
@@ -40,7 +34,8 @@ struct job {
     factor_workspace &w;
     const factor_budget &budget;
     const factor_observer *observer;
-    unsigned long s; // N - 1 = 2^s * odd_part
+    unsigned long seed;
+    test_pool &pool;
 };
 
 void note(const job &j, factor_event event, std::size_t i, const char *method = "",
@@ -57,13 +52,6 @@ void note(const job &j, factor_event event, std::size_t i, const char *method = 
                   count,
                   done};
     j.observer->notify(j.observer->context, n);
-}
-
-// Keeps d if it is a proper divisor of m.
-void keep_if_proper(factor_workspace &w, const mpz_t d, const mpz_t m)
-{
-    if (mpz_cmp_ui(d, 1) > 0 && mpz_cmp(d, m) < 0 && w.found_count < 64)
-        mpz_set(w.found[w.found_count++], d);
 }
 
 // Trial division: every prime below 100000, each taken out with its power,
@@ -83,15 +71,16 @@ void take_small_primes(factor_workspace &w, mpz_t m)
 
 // A part r^k with k as large as it goes becomes r with k times the power.
 // Returns k, or 0 if the part is no perfect power.
-unsigned long take_perfect_power(factor_workspace &w, factor_part &p)
+unsigned long take_perfect_power(const job &j, factor_part &p)
 {
     if (!mpz_perfect_power_p(p.value))
         return 0;
     std::size_t bits = mpz_sizeinbase(p.value, 2);
     // Every prime factor is above 2^16, so k is at most bits / 16.
     for (unsigned long k = bits / 16 + 1; k >= 2; --k) {
-        if (mpz_root(w.g, p.value, k)) {
-            mpz_set(p.value, w.g);
+        if (mpz_root(j.w.g, p.value, k)) {
+            pool_drop(j.pool, p.value);
+            mpz_set(p.value, j.w.g);
             p.power *= k;
             return k;
         }
@@ -99,31 +88,41 @@ unsigned long take_perfect_power(factor_workspace &w, factor_part &p)
     return 0;
 }
 
-// One strong test on m: a random base a, and gcd(a^(t*2^j) - 1, m) for
-// every j until the power reaches 1. Returns whether m passed it as a
-// Miller-Rabin test, which it is when m is N itself: a^t = 1, or a^(t*2^j)
-// = -1 for some j < s.
-bool strong_test(factor_workspace &w, const mpz_t m, unsigned long s)
+int next_slot(const factor_part &p)
 {
-    mpz_sub_ui(w.scratch, m, 3);
-    mpz_urandomm(w.base, w.bases, w.scratch);
-    mpz_add_ui(w.base, w.base, 2);
-    mpz_gcd(w.g, w.base, m);
-    keep_if_proper(w, w.g, m);
-    mpz_powm(w.x, w.base, w.odd_part, m);
-    bool passed = mpz_cmp_ui(w.x, 1) == 0;
-    for (unsigned long j = 0; j <= s && mpz_cmp_ui(w.x, 1) != 0; ++j) {
-        mpz_sub_ui(w.scratch, w.x, 1);
-        mpz_gcd(w.g, w.scratch, m);
-        keep_if_proper(w, w.g, m);
-        mpz_add_ui(w.scratch, w.x, 1);
-        passed = passed || (j < s && mpz_cmp(w.scratch, m) == 0);
-        if (j < s) {
-            mpz_mul(w.x, w.x, w.x);
-            mpz_mod(w.x, w.x, m);
-        }
-    }
-    return passed;
+    return p.strong_tests + p.matrix_tests + 1;
+}
+
+// Offers the helpers what is likely to be asked for after the step on part
+// i: the primality checks of the other new parts, the next test of the
+// other composite parts, then the tests after `slot` on part i itself.
+void offer_ahead(const job &j, std::size_t i, int slot)
+{
+    if (j.pool.helpers.empty())
+        return;
+    const auto &parts = j.w.parts;
+    for (std::size_t k = 0; k < parts.size(); ++k)
+        if (k != i && parts[k].state == part_state::unknown)
+            pool_offer(j.pool, task_kind::primality, parts[k].value, 0);
+    scheduled_test t{};
+    for (std::size_t k = 0; k < parts.size(); ++k)
+        if (k != i && parts[k].state == part_state::composite &&
+            schedule_slot(t, j.budget, next_slot(parts[k])))
+            pool_offer(j.pool, task_kind::test, parts[k].value, next_slot(parts[k]));
+    for (int ahead = slot + 1; ahead <= slot + static_cast<int>(j.pool.helpers.size()) &&
+                               schedule_slot(t, j.budget, ahead);
+         ++ahead)
+        pool_offer(j.pool, task_kind::test, parts[i].value, ahead);
+}
+
+bool is_prime(const job &j, std::size_t i)
+{
+    const mpz_ptr m = j.w.parts[i].value;
+    offer_ahead(j, i, 0);
+    bool prime = false;
+    if (pool_take(j.pool, task_kind::primality, m, 0, prime, j.w.outcome))
+        return prime;
+    return mpz_probab_prime_p(m, 25) > 0;
 }
 
 struct power_note {
@@ -132,38 +131,50 @@ struct power_note {
     int test;
 };
 
-void report_power(void *context, double done)
+bool report_power(void *context, double done)
 {
     auto *p = static_cast<power_note *>(context);
     note(*p->j, factor_event::power, p->part, "matrix", p->test, 0, done);
+    return true;
 }
 
-// One matrix test on m: the tool's test with the exponent N - 1.
-void matrix_test(const job &j, std::size_t i, int test)
+const char *method_name(test_method m)
+{
+    return m == test_method::strong ? "strong" : "matrix";
+}
+
+// Test `slot` on part i, into w.outcome: a helper's result if one has it.
+void run_test(const job &j, std::size_t i, int slot, const scheduled_test &t)
 {
     factor_workspace &w = j.w;
     const mpz_ptr m = w.parts[i].value;
-    // Jacobi -1: at least one prime of m sees a non-square discriminant, so a
-    // part with two primes always splits (see select_matrix.h).
-    select_matrix(w.matrix.drawn, w.matrices, m, w.matrix.select, -1);
-    power_note context{&j, i, test};
-    power_progress progress{report_power, &context};
-    fast_matrix_pow_mod(w.matrix.result, w.matrix.drawn, w.matrix.exponent, m, w.power,
-                        j.observer != nullptr ? &progress : nullptr);
-    int count = extract_divisors(w.divisors, w.matrix.result, m);
-    for (int k = 0; k < count; ++k)
-        keep_if_proper(w, w.divisors[k], m);
+    note(j, factor_event::test, i, method_name(t.method), t.number);
+    offer_ahead(j, i, slot);
+    bool unused = false;
+    if (pool_take(j.pool, task_kind::test, m, slot, unused, w.outcome))
+        return;
+    std::uint64_t seed = test_seed(j.seed, m, slot);
+    if (t.method == test_method::strong) {
+        strong_test(w.outcome, w.lane, m, w.exponent, seed);
+    } else {
+        power_note context{&j, i, t.number};
+        power_progress progress{report_power, &context};
+        matrix_test(w.outcome, w.lane, m, w.exponent, seed,
+                    j.observer != nullptr ? &progress : nullptr);
+    }
 }
 
-// Splits the parts by every divisor the test on part i found.
+// Splits the parts by every divisor found on part i.
 void fold_in_found(const job &j, std::size_t i, const char *method, int test)
 {
     factor_workspace &w = j.w;
-    if (w.found_count == 0)
+    if (w.outcome.found_count == 0)
         return;
-    note(j, factor_event::split, i, method, test, static_cast<unsigned long>(w.found_count));
-    for (int k = 0; k < w.found_count; ++k)
-        parts_split_by(w.parts, w.found[k], w.scratch);
+    note(j, factor_event::split, i, method, test,
+         static_cast<unsigned long>(w.outcome.found_count));
+    pool_drop(j.pool, w.parts[i].value);
+    for (int k = 0; k < w.outcome.found_count; ++k)
+        parts_split_by(w.parts, w.outcome.found[k], w.scratch);
 }
 
 // The next step on part i, which is composite: a test, rho, or giving up.
@@ -171,35 +182,23 @@ void work_on(const job &j, std::size_t i)
 {
     factor_workspace &w = j.w;
     factor_part &p = w.parts[i];
-    w.found_count = 0;
-    const char *method = nullptr;
-    int test = 0;
-
-    int done = p.strong_tests + p.matrix_tests;
-    bool matrix_turn = done % 5 == 4 || p.strong_tests >= j.budget.strong_tests;
-    if (matrix_turn && p.matrix_tests < j.budget.matrix_tests) {
-        test = ++p.matrix_tests;
-        method = "matrix";
-        note(j, factor_event::test, i, method, test);
-        matrix_test(j, i, test);
-    } else if (p.strong_tests < j.budget.strong_tests) {
-        test = ++p.strong_tests;
-        method = "strong";
-        note(j, factor_event::test, i, method, test);
-        strong_test(w, p.value, j.s);
+    scheduled_test t{};
+    int slot = next_slot(p);
+    if (schedule_slot(t, j.budget, slot)) {
+        (t.method == test_method::strong ? p.strong_tests : p.matrix_tests) = t.number;
+        run_test(j, i, slot, t);
+        fold_in_found(j, i, method_name(t.method), t.number);
     } else if (!p.rho_tried && mpz_sizeinbase(p.value, 2) <= rho_max_bits) {
         p.rho_tried = true;
-        method = "rho";
-        note(j, factor_event::rho, i, method);
+        note(j, factor_event::rho, i, "rho");
+        w.outcome.found_count = 0;
         if (rho_find_divisor(w.g, p.value, j.budget.rho_steps, w.rho))
-            keep_if_proper(w, w.g, p.value);
+            mpz_set(w.outcome.found[w.outcome.found_count++], w.g);
+        fold_in_found(j, i, "rho", 0);
     } else {
         p.state = part_state::unsplit;
         note(j, factor_event::unsplit, i);
-        return;
     }
-
-    fold_in_found(j, i, method, test);
 }
 
 // The first part that still needs work, or parts.size().
@@ -211,6 +210,51 @@ std::size_t next_part(const std::vector<factor_part> &parts)
     return parts.size();
 }
 
+// How many helper threads n gets: none below parallel_min_bits, else up to
+// threads - 1 of the spare cores.
+int take_helpers(factor_workspace &w, const mpz_t n)
+{
+    if (w.threads <= 1 || mpz_sizeinbase(n, 2) < parallel_min_bits)
+        return 0;
+    int want = static_cast<int>(w.threads) - 1;
+    if (w.spare_cores == nullptr)
+        return want;
+    int spare = w.spare_cores->load();
+    while (spare > 0) {
+        int got = std::min(spare, want);
+        if (w.spare_cores->compare_exchange_weak(spare, spare - got))
+            return got;
+    }
+    return 0;
+}
+
+// N itself, when trial division left it whole: its first strong test is a
+// Miller-Rabin test of N, so the primality test waits for N to pass it. On
+// a pseudoprime that saves one power of N's size.
+void first_test_of_whole(const job &j, const mpz_t n)
+{
+    factor_workspace &w = j.w;
+    if (w.parts.size() != 1 || w.parts[0].state != part_state::unknown ||
+        mpz_cmp(w.parts[0].value, n) != 0)
+        return;
+    scheduled_test t{};
+    if (!schedule_slot(t, j.budget, 1) || t.method != test_method::strong)
+        return;
+    run_test(j, 0, 1, t);
+    factor_part &whole = w.parts[0];
+    whole.strong_tests = 1;
+    if (w.outcome.passed) {
+        whole.state = part_state::unknown;
+    } else if (unsigned long k = take_perfect_power(j, whole)) {
+        // Composite, but the root still needs its primality test.
+        whole.state = part_state::unknown;
+        note(j, factor_event::perfect_power, 0, "", 0, k);
+    } else {
+        whole.state = part_state::composite;
+    }
+    fold_in_found(j, 0, "strong", 1);
+}
+
 } // namespace
 
 bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
@@ -220,15 +264,10 @@ bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
     parts_clear(w.parts);
     if (mpz_cmp_ui(n, 1) <= 0)
         return true;
-    gmp_randseed_ui(w.bases, seed);
-    rng_seed(w.matrices, static_cast<std::uint32_t>(seed));
-    mpz_sub_ui(w.matrix.exponent, n, 1);
-    unsigned long s = mpz_sgn(w.matrix.exponent) == 0 ? 0 : mpz_scan1(w.matrix.exponent, 0);
-    mpz_tdiv_q_2exp(w.odd_part, w.matrix.exponent, s);
-    job j{w, budget, observer, s};
+    test_exponent_set(w.exponent, n);
 
-    mpz_set(w.x, n);
-    take_small_primes(w, w.x);
+    mpz_set(w.rest, n);
+    take_small_primes(w, w.rest);
     if (observer != nullptr) {
         unsigned long found = 0;
         for (const auto &p : w.parts)
@@ -236,38 +275,22 @@ bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
         factor_note n0{factor_event::small_primes, 0, 0, mpz_sizeinbase(n, 2), "", 0, found, 0};
         observer->notify(observer->context, n0);
     }
-    if (mpz_cmp_ui(w.x, 1) > 0)
-        parts_add(w.parts, w.x, 1, part_state::unknown, w.scratch);
+    if (mpz_cmp_ui(w.rest, 1) > 0)
+        parts_add(w.parts, w.rest, 1, part_state::unknown, w.scratch);
 
-    // N itself, when trial division left it whole: its first strong test is
-    // a Miller-Rabin test of N, so the primality test waits for N to pass it.
-    // On a pseudoprime that saves one power of N's size.
-    if (w.parts.size() == 1 && w.parts[0].state == part_state::unknown &&
-        mpz_cmp(w.parts[0].value, n) == 0 && budget.strong_tests > 0) {
-        note(j, factor_event::test, 0, "strong", 1);
-        w.found_count = 0;
-        bool passed = strong_test(w, n, s);
-        factor_part &whole = w.parts[0];
-        whole.strong_tests = 1;
-        if (passed) {
-            whole.state = part_state::unknown;
-        } else if (unsigned long k = take_perfect_power(w, whole)) {
-            // Composite, but the root still needs its primality test.
-            whole.state = part_state::unknown;
-            note(j, factor_event::perfect_power, 0, "", 0, k);
-        } else {
-            whole.state = part_state::composite;
-        }
-        fold_in_found(j, 0, "strong", 1);
-    }
+    test_pool pool;
+    int helpers = take_helpers(w, n);
+    pool_start(pool, helpers, w.exponent, seed, budget);
+    job j{w, budget, observer, seed, pool};
 
+    first_test_of_whole(j, n);
     for (std::size_t i; (i = next_part(w.parts)) < w.parts.size();) {
         factor_part &p = w.parts[i];
         if (p.state == part_state::unknown) {
-            if (mpz_probab_prime_p(p.value, 25) > 0) {
+            if (is_prime(j, i)) {
                 p.state = part_state::prime;
                 note(j, factor_event::prime, i);
-            } else if (unsigned long k = take_perfect_power(w, p)) {
+            } else if (unsigned long k = take_perfect_power(j, p)) {
                 note(j, factor_event::perfect_power, i, "", 0, k);
                 parts_make_coprime(w.parts, w.scratch);
             } else {
@@ -277,6 +300,9 @@ bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
         }
         work_on(j, i);
     }
+    pool_stop(pool);
+    if (helpers > 0 && w.spare_cores != nullptr)
+        *w.spare_cores += helpers;
 
     parts_sort(w.parts);
     bool complete = true;

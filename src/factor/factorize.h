@@ -6,6 +6,7 @@
 //  3. Splitting tests on each composite part m, all with the exponent
 //     N - 1 = 2^s * t of the original N. For a Carmichael number every p - 1
 //     divides N - 1, so this exponent tells the primes of any part apart.
+//     Each test draws from its own seed (see part_tests.h).
 //     - Strong tests: a random base a, x_j = a^(t*2^j) mod m and
 //       gcd(x_j - 1, m) at every j = 0 .. s. Primes whose orders have small
 //       2-parts reach 1 early and are told apart only there.
@@ -19,28 +20,29 @@
 //  5. Parts below 2^128 that no test split get Pollard-Brent rho.
 //  6. A part whose budget is spent stays composite.
 // Every part reported prime passed mpz_probab_prime_p (Baillie-PSW).
+//
+// The steps go in one fixed order: always the first part that needs work,
+// its primality check or its next test. On numbers of parallel_min_bits and
+// more, helper threads run the checks and tests likely to come next (see
+// test_pool.h), so the result and the steps shown do not depend on the
+// number of threads.
 #pragma once
 
-#include "engine/fast_power.h"
-#include "engine/matrix_split.h"
-#include "engine/rng.h"
 #include "factor/factor_parts.h"
+#include "factor/part_tests.h"
 #include "factor/rho.h"
 
+#include <atomic>
 #include <cstddef>
 #include <gmp.h>
 #include <vector>
 
-// Tests per composite part: every fifth is a matrix test while they last.
-struct factor_budget {
-    int strong_tests;
-    int matrix_tests;
-    unsigned long rho_steps;
-};
-inline constexpr factor_budget default_budget = {16, 4, 1ul << 20};
-
 // Parts up to this size get rho when the tests give up.
 inline constexpr std::size_t rho_max_bits = 128;
+
+// Numbers of this size and more get helper threads, where a test takes long
+// enough for a thread to pay.
+inline constexpr std::size_t parallel_min_bits = 2048;
 
 // What the method is doing, for a caller that shows progress.
 enum class factor_event {
@@ -65,6 +67,7 @@ struct factor_note {
     double done;
 };
 
+// Called from the thread that called factorize(), never from a helper.
 struct factor_observer {
     void (*notify)(void *context, const factor_note &note);
     void *context;
@@ -73,14 +76,15 @@ struct factor_observer {
 // Everything the method uses, created once and reused for every number.
 struct factor_workspace {
     std::vector<factor_part> parts;
-    mpz_t odd_part, base, x, g, scratch, found[64];
-    int found_count;
-    gmp_randstate_t bases;
-    rng_state matrices;
-    test_scratch matrix; // its exponent is N - 1 throughout
-    mpz_t divisors[max_divisors];
-    fast_power_scratch power;
+    mpz_t g, scratch, rest;
+    test_exponent exponent;
+    test_lane lane;
+    test_outcome outcome;
     rho_scratch rho;
+    // At most this many threads on one number (1: no helpers), taken from
+    // spare_cores when it is set, which other workers share.
+    unsigned threads;
+    std::atomic<int> *spare_cores;
 };
 
 void factor_workspace_init(factor_workspace &w);

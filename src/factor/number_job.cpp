@@ -51,6 +51,8 @@ void run_number_job(number_job &job, factor_worker &w, const job_settings &setti
         break;
     }
     factor_observer observer;
+    w.work.threads = settings.threads;
+    w.work.spare_cores = settings.spare_cores;
     auto start = std::chrono::steady_clock::now();
     bool complete = factorize(w.work, w.n, settings.seed, default_budget,
                               progress_for_number(view, w.n, observer));

@@ -9,6 +9,7 @@
 #include "factor/kind.h"
 #include "factor/progress.h"
 
+#include <atomic>
 #include <cstdio>
 #include <gmp.h>
 #include <string>
@@ -18,6 +19,8 @@ struct job_settings {
     bool json;
     bool kind;
     unsigned long kind_bases;
+    unsigned threads;               // at most, on one number
+    std::atomic<int> *spare_cores;  // shared by the workers of a batch
 };
 
 struct number_job {
