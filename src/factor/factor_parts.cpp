@@ -12,6 +12,7 @@ factor_part new_part(const mpz_t value, unsigned long power, part_state state)
     mpz_init_set(p.value, value);
     p.power = power;
     p.state = state;
+    p.fresh = true;
     return p;
 }
 
@@ -31,6 +32,7 @@ void changed(factor_part &p)
     p.state = part_state::unknown;
     p.strong_tests = p.matrix_tests = 0;
     p.rho_tried = false;
+    p.fresh = true;
 }
 
 } // namespace
@@ -67,7 +69,12 @@ void parts_make_coprime(std::vector<factor_part> &parts, mpz_t scratch)
     for (bool again = true; again;) {
         again = false;
         for (std::size_t i = 0; i < parts.size() && !again; ++i) {
-            for (std::size_t j = i + 1; j < parts.size() && !again; ++j) {
+            if (!parts[i].fresh)
+                continue;
+            for (std::size_t j = 0; j < parts.size() && !again; ++j) {
+                // Each pair once: a pair of fresh parts from its first.
+                if (j == i || (j < i && parts[j].fresh))
+                    continue;
                 mpz_gcd(scratch, parts[i].value, parts[j].value);
                 if (mpz_cmp_ui(scratch, 1) == 0)
                     continue;
@@ -90,6 +97,35 @@ void parts_make_coprime(std::vector<factor_part> &parts, mpz_t scratch)
             }
         }
     }
+    for (auto &p : parts)
+        p.fresh = false;
+}
+
+bool parts_split_one(std::vector<factor_part> &parts, std::size_t i, const mpz_t *divisors,
+                     int count, mpz_t scratch)
+{
+    // The divisors touch no other part, so the work is done on part i alone.
+    std::vector<factor_part> pieces;
+    pieces.push_back(new_part(parts[i].value, 1, part_state::unknown));
+    bool split = false;
+    for (int k = 0; k < count; ++k)
+        split = parts_split_by(pieces, divisors[k], scratch) || split;
+    if (!split) {
+        parts_clear(pieces);
+        return false;
+    }
+    const unsigned long power = parts[i].power;
+    for (auto &piece : pieces) {
+        piece.power *= power;
+        piece.fresh = false;
+    }
+    mpz_swap(parts[i].value, pieces[0].value);
+    mpz_clear(pieces[0].value);
+    parts[i].power = pieces[0].power;
+    changed(parts[i]);
+    parts[i].fresh = false;
+    parts.insert(parts.end(), pieces.begin() + 1, pieces.end());
+    return true;
 }
 
 void parts_sort(std::vector<factor_part> &parts)

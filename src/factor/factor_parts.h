@@ -24,6 +24,7 @@ struct factor_part {
     int strong_tests;
     int matrix_tests;
     bool rho_tried;
+    bool fresh; // new or changed since the base was last made coprime
 };
 
 // Adds value^power as a part of its own (value > 1), then restores the
@@ -35,8 +36,15 @@ void parts_add(std::vector<factor_part> &parts, const mpz_t value, unsigned long
 // cofactor, then restores the coprime base. Returns whether anything split.
 bool parts_split_by(std::vector<factor_part> &parts, const mpz_t d, mpz_t scratch);
 
+// Splits part i alone by divisors of its value, as parts_split_by would,
+// the new parts going to the end. Returns whether anything split.
+bool parts_split_one(std::vector<factor_part> &parts, std::size_t i, const mpz_t *divisors,
+                     int count, mpz_t scratch);
+
 // Restores the coprime base: while two parts u^i and v^j share g > 1, they
 // become (u/g)^i, (v/g)^j and g^(i+j); equal parts merge, parts of 1 go.
+// Only pairs with a fresh part are looked at: the others were coprime
+// already, so a split of one part among hundreds costs a few gcds.
 void parts_make_coprime(std::vector<factor_part> &parts, mpz_t scratch);
 
 // Ascending by value.

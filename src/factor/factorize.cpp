@@ -94,25 +94,53 @@ int next_slot(const factor_part &p)
 }
 
 // Offers the helpers what is likely to be asked for after the step on part
-// i: the primality checks of the other new parts, the next test of the
-// other composite parts, then the tests after `slot` on part i itself.
+// i. The steps go through the parts in order; the helpers take the largest
+// of the other parts first, where the most time is won: a new part's
+// primality check (after which the pool runs the first test of a composite
+// one), a composite part's next test. Only when there are no other parts,
+// the matrix tests after `slot` on part i itself.
 void offer_ahead(const job &j, std::size_t i, int slot)
 {
     if (j.pool.helpers.empty())
         return;
     const auto &parts = j.w.parts;
+    auto &order = j.w.offer_order;
+    order.clear();
     for (std::size_t k = 0; k < parts.size(); ++k)
-        if (k != i && parts[k].state == part_state::unknown)
-            pool_offer(j.pool, task_kind::primality, parts[k].value, 0);
+        if (k != i && (parts[k].state == part_state::unknown ||
+                       parts[k].state == part_state::composite))
+            order.push_back(k);
+    std::size_t wanted = std::min(order.size(), queue_per_helper * j.pool.helpers.size());
+    auto larger = [&](std::size_t a, std::size_t b) {
+        return mpz_size(parts[a].value) > mpz_size(parts[b].value);
+    };
+    std::partial_sort(order.begin(), order.begin() + static_cast<long>(wanted), order.end(),
+                      larger);
     scheduled_test t{};
-    for (std::size_t k = 0; k < parts.size(); ++k)
-        if (k != i && parts[k].state == part_state::composite &&
-            schedule_slot(t, j.budget, next_slot(parts[k])))
-            pool_offer(j.pool, task_kind::test, parts[k].value, next_slot(parts[k]));
-    for (int ahead = slot + 1; ahead <= slot + static_cast<int>(j.pool.helpers.size()) &&
+    for (std::size_t n = 0; n < wanted; ++n) {
+        const factor_part &p = parts[order[n]];
+        bool room = true;
+        if (p.state == part_state::unknown)
+            room = pool_offer(j.pool, task_kind::primality, p.value, 0);
+        else if (schedule_slot(t, j.budget, next_slot(p)))
+            room = pool_offer(j.pool, task_kind::test, p.value, next_slot(p));
+        if (!room)
+            return;
+    }
+    if (!order.empty())
+        return;
+    // Strong tests cannot be stopped half-way, matrix tests can: a helper
+    // runs the matrix tests ahead, and stops when part i splits.
+    int offered = 0;
+    for (int ahead = slot + 1; offered < static_cast<int>(j.pool.helpers.size()) &&
                                schedule_slot(t, j.budget, ahead);
-         ++ahead)
-        pool_offer(j.pool, task_kind::test, parts[i].value, ahead);
+         ++ahead) {
+        if (t.method != test_method::matrix)
+            continue;
+        if (!pool_offer(j.pool, task_kind::test, parts[i].value, ahead))
+            return;
+        ++offered;
+    }
 }
 
 bool is_prime(const job &j, std::size_t i)
@@ -120,7 +148,7 @@ bool is_prime(const job &j, std::size_t i)
     const mpz_ptr m = j.w.parts[i].value;
     offer_ahead(j, i, 0);
     bool prime = false;
-    if (pool_take(j.pool, task_kind::primality, m, 0, prime, j.w.outcome))
+    if (pool_take(j.pool, task_kind::primality, m, 0, j.w.lane, prime, j.w.outcome))
         return prime;
     return mpz_probab_prime_p(m, 25) > 0;
 }
@@ -144,14 +172,18 @@ const char *method_name(test_method m)
 }
 
 // Test `slot` on part i, into w.outcome: a helper's result if one has it.
-void run_test(const job &j, std::size_t i, int slot, const scheduled_test &t)
+// The first test of the whole N offers nothing ahead: it splits nearly
+// every number that gets helpers, and a matrix power of N's size started
+// beside it would only compete with it.
+void run_test(const job &j, std::size_t i, int slot, const scheduled_test &t, bool offer = true)
 {
     factor_workspace &w = j.w;
     const mpz_ptr m = w.parts[i].value;
     note(j, factor_event::test, i, method_name(t.method), t.number);
-    offer_ahead(j, i, slot);
+    if (offer)
+        offer_ahead(j, i, slot);
     bool unused = false;
-    if (pool_take(j.pool, task_kind::test, m, slot, unused, w.outcome))
+    if (pool_take(j.pool, task_kind::test, m, slot, w.lane, unused, w.outcome))
         return;
     std::uint64_t seed = test_seed(j.seed, m, slot);
     if (t.method == test_method::strong) {
@@ -173,8 +205,7 @@ void fold_in_found(const job &j, std::size_t i, const char *method, int test)
     note(j, factor_event::split, i, method, test,
          static_cast<unsigned long>(w.outcome.found_count));
     pool_drop(j.pool, w.parts[i].value);
-    for (int k = 0; k < w.outcome.found_count; ++k)
-        parts_split_by(w.parts, w.outcome.found[k], w.scratch);
+    parts_split_one(w.parts, i, w.outcome.found, w.outcome.found_count, w.scratch);
 }
 
 // The next step on part i, which is composite: a test, rho, or giving up.
@@ -240,7 +271,7 @@ void first_test_of_whole(const job &j, const mpz_t n)
     scheduled_test t{};
     if (!schedule_slot(t, j.budget, 1) || t.method != test_method::strong)
         return;
-    run_test(j, 0, 1, t);
+    run_test(j, 0, 1, t, false);
     factor_part &whole = w.parts[0];
     whole.strong_tests = 1;
     if (w.outcome.passed) {

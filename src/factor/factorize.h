@@ -81,6 +81,7 @@ struct factor_workspace {
     test_lane lane;
     test_outcome outcome;
     rho_scratch rho;
+    std::vector<std::size_t> offer_order;
     // At most this many threads on one number (1: no helpers), taken from
     // spare_cores when it is set, which other workers share.
     unsigned threads;

@@ -61,6 +61,49 @@ void run(pool_task &t, test_lane &lane, const test_pool &pool)
     }
 }
 
+// Runs the queued task t with the lock held on entry and on return, and
+// marks it done, or forgets it if it was dropped meanwhile. A part found
+// composite gets its first test queued next, unless it turns out a perfect
+// power (then factorize() drops it).
+void run_queued(test_pool &pool, std::unique_lock<std::mutex> &hold, pool_task *t,
+                test_lane &lane)
+{
+    t->state = task_state::running;
+    hold.unlock();
+    run(*t, lane, pool);
+    hold.lock();
+    auto at = std::find_if(pool.tasks.begin(), pool.tasks.end(),
+                           [&](const auto &u) { return u.get() == t; });
+    if (t->dropped) {
+        pool.tasks.erase(at);
+    } else {
+        t->state = task_state::done;
+        if (t->kind == task_kind::primality && !t->prime)
+            pool.tasks.insert(at + 1,
+                              std::make_unique<pool_task>(task_kind::test, t->modulus, 1));
+    }
+    pool.changed.notify_all();
+}
+
+pool_task *first_queued(test_pool &pool)
+{
+    for (auto &t : pool.tasks)
+        if (t->state == task_state::queued)
+            return t.get();
+    return nullptr;
+}
+
+// The smallest queued task, for a caller that has to wait anyway.
+pool_task *smallest_queued(test_pool &pool)
+{
+    pool_task *best = nullptr;
+    for (auto &t : pool.tasks)
+        if (t->state == task_state::queued &&
+            (best == nullptr || mpz_size(t->modulus) < mpz_size(best->modulus)))
+            best = t.get();
+    return best;
+}
+
 void help(test_pool &pool)
 {
     test_lane lane;
@@ -68,29 +111,10 @@ void help(test_pool &pool)
     std::unique_lock<std::mutex> hold(pool.lock);
     for (;;) {
         pool_task *next = nullptr;
-        pool.changed.wait(hold, [&] {
-            if (pool.closing)
-                return true;
-            for (auto &t : pool.tasks)
-                if (t->state == task_state::queued) {
-                    next = t.get();
-                    return true;
-                }
-            return false;
-        });
+        pool.changed.wait(hold, [&] { return pool.closing || (next = first_queued(pool)); });
         if (pool.closing)
             break;
-        next->state = task_state::running;
-        hold.unlock();
-        run(*next, lane, pool);
-        hold.lock();
-        if (next->dropped) {
-            pool.tasks.erase(std::find_if(pool.tasks.begin(), pool.tasks.end(),
-                                          [&](const auto &t) { return t.get() == next; }));
-        } else {
-            next->state = task_state::done;
-        }
-        pool.changed.notify_all();
+        run_queued(pool, hold, next, lane);
     }
     hold.unlock();
     test_lane_clear(lane);
@@ -124,27 +148,28 @@ void pool_stop(test_pool &pool)
     pool.tasks.clear();
 }
 
-void pool_offer(test_pool &pool, task_kind kind, const mpz_t m, int slot)
+bool pool_offer(test_pool &pool, task_kind kind, const mpz_t m, int slot)
 {
     if (pool.helpers.empty())
-        return;
+        return false;
     {
         std::lock_guard<std::mutex> hold(pool.lock);
         std::size_t queued = 0;
-        for (const auto &t : pool.tasks) {
-            if (t->is(kind, m, slot))
-                return;
+        for (const auto &t : pool.tasks)
             queued += t->state == task_state::queued;
-        }
-        if (queued >= pool.helpers.size())
-            return;
+        if (queued >= queue_per_helper * pool.helpers.size())
+            return false;
+        for (const auto &t : pool.tasks)
+            if (t->is(kind, m, slot))
+                return true;
         pool.tasks.push_back(std::make_unique<pool_task>(kind, m, slot));
     }
     pool.changed.notify_one();
+    return true;
 }
 
-bool pool_take(test_pool &pool, task_kind kind, const mpz_t m, int slot, bool &prime,
-               test_outcome &outcome)
+bool pool_take(test_pool &pool, task_kind kind, const mpz_t m, int slot, test_lane &lane,
+               bool &prime, test_outcome &outcome)
 {
     if (pool.helpers.empty())
         return false;
@@ -160,12 +185,18 @@ bool pool_take(test_pool &pool, task_kind kind, const mpz_t m, int slot, bool &p
         pool.tasks.erase(it);
         return false;
     }
-    pool.changed.wait(hold, [&] {
+    // While a helper is on it, the caller does small queued tasks itself.
+    for (;;) {
         it = find();
-        return it == pool.tasks.end() || (*it)->state == task_state::done;
-    });
-    if (it == pool.tasks.end())
-        return false;
+        if (it == pool.tasks.end())
+            return false;
+        if ((*it)->state == task_state::done)
+            break;
+        if (pool_task *other = smallest_queued(pool))
+            run_queued(pool, hold, other, lane);
+        else
+            pool.changed.wait(hold);
+    }
     prime = (*it)->prime;
     test_outcome_copy(outcome, (*it)->outcome);
     pool.tasks.erase(it);

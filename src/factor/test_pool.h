@@ -44,15 +44,20 @@ void pool_start(test_pool &pool, int helpers, const test_exponent &exponent,
 // Joins the helpers and forgets every task.
 void pool_stop(test_pool &pool);
 
-// Queues the task for a helper, unless it is known or the queue already
-// holds a task per helper. slot is unused for primality.
-void pool_offer(test_pool &pool, task_kind kind, const mpz_t m, int slot);
+// Tasks waiting per helper: enough that a helper rarely runs dry while
+// factorize() is on a long step of its own.
+inline constexpr std::size_t queue_per_helper = 8;
 
-// The result of the task if a helper ran or is running it (waiting for it
-// to end): prime for primality, outcome for a test. False if no helper has
-// started it; the task is then forgotten, and the caller runs it itself.
-bool pool_take(test_pool &pool, task_kind kind, const mpz_t m, int slot, bool &prime,
-               test_outcome &outcome);
+// Queues the task for a helper unless it is known. slot is unused for
+// primality. Returns false, queueing nothing, when the queue is full.
+bool pool_offer(test_pool &pool, task_kind kind, const mpz_t m, int slot);
+
+// The result of the task if a helper ran or is running it: prime for
+// primality, outcome for a test. While a helper is still on it, the caller
+// runs the smallest queued tasks in lane. False if no helper has started
+// it; the task is then forgotten, and the caller runs it itself.
+bool pool_take(test_pool &pool, task_kind kind, const mpz_t m, int slot, test_lane &lane,
+               bool &prime, test_outcome &outcome);
 
 // Forgets every task on m, which has just split.
 void pool_drop(test_pool &pool, const mpz_t m);
