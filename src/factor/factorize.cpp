@@ -185,7 +185,7 @@ void run_test(const job &j, std::size_t i, int slot, const scheduled_test &t, bo
     bool unused = false;
     if (pool_take(j.pool, task_kind::test, m, slot, w.lane, unused, w.outcome))
         return;
-    std::uint64_t seed = test_seed(j.seed, m, slot);
+    std::uint64_t seed = part_test_seed(j.seed, m, slot);
     if (t.method == test_method::strong) {
         strong_test(w.outcome, w.lane, m, w.exponent, seed);
     } else {

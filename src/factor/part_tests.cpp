@@ -97,7 +97,7 @@ void keep_if_proper(test_outcome &o, const mpz_t d, const mpz_t m)
 
 } // namespace
 
-std::uint64_t test_seed(unsigned long run_seed, const mpz_t m, int slot)
+std::uint64_t part_test_seed(unsigned long run_seed, const mpz_t m, int slot)
 {
     std::uint64_t state = run_seed;
     std::uint64_t h = mix(state);

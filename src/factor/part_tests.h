@@ -63,7 +63,7 @@ struct test_lane {
 void test_lane_init(test_lane &l);
 void test_lane_clear(test_lane &l);
 
-std::uint64_t test_seed(unsigned long run_seed, const mpz_t m, int slot);
+std::uint64_t part_test_seed(unsigned long run_seed, const mpz_t m, int slot);
 
 // A strong test with a base drawn from seed: gcd(a^(t*2^j) - 1, m) for every
 // j until the power reaches 1.

@@ -52,7 +52,7 @@ void run(pool_task &t, test_lane &lane, const test_pool &pool)
     }
     scheduled_test which{};
     schedule_slot(which, pool.budget, t.slot);
-    std::uint64_t seed = test_seed(pool.run_seed, t.modulus, t.slot);
+    std::uint64_t seed = part_test_seed(pool.run_seed, t.modulus, t.slot);
     if (which.method == test_method::strong) {
         strong_test(t.outcome, lane, t.modulus, *pool.exponent, seed);
     } else {

@@ -144,3 +144,52 @@ TEST(refinement, random_divisors_keep_the_invariants)
 }
 
 } // namespace
+
+TEST(refinement, splitting_one_part_agrees_with_splitting_them_all)
+{
+    // Part 1 (a random n to the power 3) between two primes above n's: its
+    // own divisors split it alone, exactly as a split of every part would.
+    unsigned long seed = test_seed(1414);
+    SCOPED_TRACE(seed_note(seed));
+    seeded_random random(seed);
+    big n, prime, scratch, low(1009ul), high(1013ul);
+    for (int round = 0; round < 300; ++round) {
+        mpz_set_ui(n, 1);
+        for (int i = 0; i < 1 + static_cast<int>(gmp_urandomm_ui(random.state, 5)); ++i) {
+            mpz_set_ui(prime, 2 + gmp_urandomm_ui(random.state, 60));
+            mpz_nextprime(prime, prime);
+            mpz_pow_ui(prime, prime, 1 + gmp_urandomm_ui(random.state, 3));
+            mpz_mul(n, n, prime);
+        }
+        if (mpz_cmp_ui(n.v, 1) == 0)
+            continue;
+        std::vector<factor_part> one, all;
+        for (auto *parts : {&one, &all}) {
+            parts_add(*parts, low, 2, part_state::prime, scratch);
+            parts_add(*parts, n, 3, part_state::unknown, scratch);
+            parts_add(*parts, high, 1, part_state::prime, scratch);
+        }
+        ASSERT_EQ(mpz_cmp(one[1].value, n), 0);
+        mpz_t divisors[4];
+        int count = 1 + static_cast<int>(gmp_urandomm_ui(random.state, 4));
+        for (int k = 0; k < count; ++k) {
+            mpz_init(divisors[k]);
+            mpz_urandomb(divisors[k], random.state, mpz_sizeinbase(n, 2));
+            mpz_add_ui(divisors[k], divisors[k], 1);
+            mpz_gcd(divisors[k], divisors[k], n);
+            parts_split_by(all, divisors[k], scratch);
+        }
+        bool split = parts_split_one(one, 1, divisors, count, scratch);
+        for (int k = 0; k < count; ++k)
+            mpz_clear(divisors[k]);
+        EXPECT_EQ(split, all.size() > 3 || mpz_cmp(all[1].value, n) != 0) << "round " << round;
+        EXPECT_EQ(mpz_cmp(one[0].value, low), 0) << "round " << round;
+        EXPECT_EQ(one[0].power, 2u) << "round " << round;
+        EXPECT_EQ(one[0].state, part_state::prime) << "round " << round;
+        parts_sort(one);
+        parts_sort(all);
+        EXPECT_EQ(values(one), values(all)) << "round " << round << ", n " << n.str();
+        parts_clear(one);
+        parts_clear(all);
+    }
+}
