@@ -157,18 +157,14 @@ struct power_note {
     const job *j;
     std::size_t part;
     int test;
+    const char *name;
 };
 
 bool report_power(void *context, double done)
 {
     auto *p = static_cast<power_note *>(context);
-    note(*p->j, factor_event::power, p->part, "matrix", p->test, 0, done);
+    note(*p->j, factor_event::power, p->part, p->name, p->test, 0, done);
     return true;
-}
-
-const char *method_name(test_method m)
-{
-    return m == test_method::strong ? "strong" : "matrix";
 }
 
 // Test `slot` on part i, into w.outcome: a helper's result if one has it.
@@ -179,7 +175,7 @@ void run_test(const job &j, std::size_t i, int slot, const scheduled_test &t, bo
 {
     factor_workspace &w = j.w;
     const mpz_ptr m = w.parts[i].value;
-    note(j, factor_event::test, i, method_name(t.method), t.number);
+    note(j, factor_event::test, i, test_name(t), t.number);
     if (offer)
         offer_ahead(j, i, slot);
     bool unused = false;
@@ -187,16 +183,19 @@ void run_test(const job &j, std::size_t i, int slot, const scheduled_test &t, bo
         return;
     std::uint64_t seed = part_test_seed(j.seed, m, slot);
     if (t.method == test_method::strong) {
-        strong_test(w.outcome, w.lane, m, w.exponent, seed);
+        strong_test(w.outcome, w.lane, m, w.exponent, t.base, seed);
     } else {
-        power_note context{&j, i, t.number};
+        power_note context{&j, i, t.number, test_name(t)};
         power_progress progress{report_power, &context};
-        matrix_test(w.outcome, w.lane, m, w.exponent, seed,
+        matrix_test(w.outcome, w.lane, m, w.exponent, t.plus_one, seed,
                     j.observer != nullptr ? &progress : nullptr);
     }
 }
 
-// Splits the parts by every divisor found on part i.
+// Splits part i by every divisor found on it. The fixed bases that part i
+// has had (see part_tests.h) cannot split its pieces either: each piece
+// lies in one class of primes that those bases told apart, or failed to.
+// So the pieces start past them.
 void fold_in_found(const job &j, std::size_t i, const char *method, int test)
 {
     factor_workspace &w = j.w;
@@ -205,7 +204,13 @@ void fold_in_found(const job &j, std::size_t i, const char *method, int test)
     note(j, factor_event::split, i, method, test,
          static_cast<unsigned long>(w.outcome.found_count));
     pool_drop(j.pool, w.parts[i].value);
-    parts_split_one(w.parts, i, w.outcome.found, w.outcome.found_count, w.scratch);
+    int fixed_done = std::min({w.parts[i].strong_tests, fixed_base_count, j.budget.strong_tests});
+    std::size_t old_size = w.parts.size();
+    if (!parts_split_one(w.parts, i, w.outcome.found, w.outcome.found_count, w.scratch))
+        return;
+    w.parts[i].strong_tests = fixed_done;
+    for (std::size_t k = old_size; k < w.parts.size(); ++k)
+        w.parts[k].strong_tests = fixed_done;
 }
 
 // The next step on part i, which is composite: a test, rho, or giving up.
@@ -218,7 +223,7 @@ void work_on(const job &j, std::size_t i)
     if (schedule_slot(t, j.budget, slot)) {
         (t.method == test_method::strong ? p.strong_tests : p.matrix_tests) = t.number;
         run_test(j, i, slot, t);
-        fold_in_found(j, i, method_name(t.method), t.number);
+        fold_in_found(j, i, test_name(t), t.number);
     } else if (!p.rho_tried && mpz_sizeinbase(p.value, 2) <= rho_max_bits) {
         p.rho_tried = true;
         note(j, factor_event::rho, i, "rho");
@@ -283,7 +288,7 @@ void first_test_of_whole(const job &j, const mpz_t n)
     } else {
         whole.state = part_state::composite;
     }
-    fold_in_found(j, 0, "strong", 1);
+    fold_in_found(j, 0, test_name(t), 1);
 }
 
 } // namespace

@@ -4,17 +4,27 @@
 //  1. Trial division by the primes below 100000.
 //  2. Perfect powers, whenever a new composite part appears.
 //  3. Splitting tests on each composite part m, all with the exponent
-//     N - 1 = 2^s * t of the original N. For a Carmichael number every p - 1
-//     divides N - 1, so this exponent tells the primes of any part apart.
-//     Each test draws from its own seed (see part_tests.h).
-//     - Strong tests: a random base a, x_j = a^(t*2^j) mod m and
-//       gcd(x_j - 1, m) at every j = 0 .. s. Primes whose orders have small
-//       2-parts reach 1 early and are told apart only there.
+//     N - 1 = 2^s * t of the original N (or N + 1), whatever m is. Each
+//     test draws from its own seed (see part_tests.h). What each splits:
+//     - Strong tests with the fixed bases 2, 3, 5, 7 first: x_j =
+//       b^(t*2^j) mod m and gcd(x_j - 1, m) at every j = 0 .. s. A Fermat
+//       pseudoprime to base b has b^(N-1) = 1 modulo every prime, so the
+//       chain reaches 1 modulo each prime at the step set by the 2-part of
+//       b's order there, and primes whose steps differ are split apart.
+//       Random bases would fail b^(N-1) = 1 modulo most primes of a number
+//       that is no Carmichael number, and find nothing.
+//     - Strong tests with random bases: the same on a Carmichael number,
+//       where every base has a^(N-1) = 1 modulo every prime (p - 1 | N - 1),
+//       so each new base sorts the primes afresh.
 //     - Matrix tests: the tool's own test, a drawn matrix raised to N - 1
-//       modulo m (by Cayley-Hamilton), but with the discriminant's Jacobi
+//       modulo m (by Cayley-Hamilton), with the discriminant's Jacobi
 //       symbol -1 modulo m, so that the primes of m do not all see the same
 //       kind of discriminant. It also splits numbers whose primes have
 //       p + 1 dividing N - 1.
+//     - Every second matrix test raises to N + 1 instead: a prime with
+//       p + 1 | N + 1 that sees a non-square discriminant gets the scalar
+//       matrix det(M)^((N+1)/(p+1)), so Lucas-Carmichael numbers and Lucas
+//       pseudoprimes split where N - 1 tells their primes nothing.
 //  4. Every divisor found refines the set of parts with gcds (a coprime
 //     base) until each part is prime or out of tests.
 //  5. Parts below 2^128 that no test split get Pollard-Brent rho.

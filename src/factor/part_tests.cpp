@@ -9,25 +9,41 @@ bool schedule_slot(scheduled_test &t, const factor_budget &budget, int slot)
     int strong = 0, matrix = 0;
     for (int k = 1; k <= slot; ++k) {
         bool matrix_turn = (k - 1) % 5 == 4 || strong >= budget.strong_tests;
-        if (matrix_turn && matrix < budget.matrix_tests)
-            t = {test_method::matrix, ++matrix};
-        else if (strong < budget.strong_tests)
-            t = {test_method::strong, ++strong};
-        else
+        if (matrix_turn && matrix < budget.matrix_tests) {
+            ++matrix;
+            t = {test_method::matrix, matrix, 0, matrix % 2 == 0};
+        } else if (strong < budget.strong_tests) {
+            ++strong;
+            t = {test_method::strong, strong, strong <= fixed_base_count ? fixed_bases[strong - 1] : 0,
+                 false};
+        } else {
             return false;
+        }
     }
     return slot >= 1;
 }
 
+const char *test_name(const scheduled_test &t)
+{
+    static const char *const fixed[fixed_base_count] = {"strong base 2", "strong base 3",
+                                                        "strong base 5", "strong base 7"};
+    if (t.method == test_method::matrix)
+        return t.plus_one ? "matrix N+1" : "matrix";
+    for (int k = 0; k < fixed_base_count; ++k)
+        if (t.base == fixed_bases[k])
+            return fixed[k];
+    return "strong";
+}
+
 void test_exponent_init(test_exponent &e)
 {
-    mpz_inits(e.n_minus_1, e.odd_part, nullptr);
+    mpz_inits(e.n_minus_1, e.odd_part, e.n_plus_1, nullptr);
     e.s = 0;
 }
 
 void test_exponent_clear(test_exponent &e)
 {
-    mpz_clears(e.n_minus_1, e.odd_part, nullptr);
+    mpz_clears(e.n_minus_1, e.odd_part, e.n_plus_1, nullptr);
 }
 
 void test_exponent_set(test_exponent &e, const mpz_t n)
@@ -35,6 +51,7 @@ void test_exponent_set(test_exponent &e, const mpz_t n)
     mpz_sub_ui(e.n_minus_1, n, 1);
     e.s = mpz_sgn(e.n_minus_1) == 0 ? 0 : mpz_scan1(e.n_minus_1, 0);
     mpz_tdiv_q_2exp(e.odd_part, e.n_minus_1, e.s);
+    mpz_add_ui(e.n_plus_1, n, 1);
 }
 
 void test_outcome_init(test_outcome &o)
@@ -110,19 +127,23 @@ std::uint64_t part_test_seed(unsigned long run_seed, const mpz_t m, int slot)
 }
 
 void strong_test(test_outcome &o, test_lane &l, const mpz_t m, const test_exponent &e,
-                 std::uint64_t seed)
+                 unsigned long base, std::uint64_t seed)
 {
     o.found_count = 0;
-    // a in [2, m - 2], from limbs one word longer than m so that the bias
-    // of the reduction is below 2^-64.
-    std::size_t limbs = mpz_size(m) + 1;
-    mp_limb_t *words = mpz_limbs_write(l.base, static_cast<mp_size_t>(limbs));
-    for (std::size_t k = 0; k < limbs; ++k)
-        words[k] = static_cast<mp_limb_t>(mix(seed));
-    mpz_limbs_finish(l.base, static_cast<mp_size_t>(limbs));
-    mpz_sub_ui(l.scratch, m, 3);
-    mpz_mod(l.base, l.base, l.scratch);
-    mpz_add_ui(l.base, l.base, 2);
+    if (base != 0) {
+        mpz_set_ui(l.base, base);
+    } else {
+        // a in [2, m - 2], from limbs one word longer than m so that the
+        // bias of the reduction is below 2^-64.
+        std::size_t limbs = mpz_size(m) + 1;
+        mp_limb_t *words = mpz_limbs_write(l.base, static_cast<mp_size_t>(limbs));
+        for (std::size_t k = 0; k < limbs; ++k)
+            words[k] = static_cast<mp_limb_t>(mix(seed));
+        mpz_limbs_finish(l.base, static_cast<mp_size_t>(limbs));
+        mpz_sub_ui(l.scratch, m, 3);
+        mpz_mod(l.base, l.base, l.scratch);
+        mpz_add_ui(l.base, l.base, 2);
+    }
 
     mpz_gcd(l.g, l.base, m);
     keep_if_proper(o, l.g, m);
@@ -143,7 +164,7 @@ void strong_test(test_outcome &o, test_lane &l, const mpz_t m, const test_expone
 }
 
 bool matrix_test(test_outcome &o, test_lane &l, const mpz_t m, const test_exponent &e,
-                 std::uint64_t seed, const power_progress *progress)
+                 bool plus_one, std::uint64_t seed, const power_progress *progress)
 {
     o.found_count = 0;
     o.passed = false;
@@ -152,7 +173,8 @@ bool matrix_test(test_outcome &o, test_lane &l, const mpz_t m, const test_expone
     // Jacobi -1: at least one prime of m sees a non-square discriminant, so a
     // part with two primes always splits (see select_matrix.h).
     select_matrix(l.matrix.drawn, draws, m, l.matrix.select, -1);
-    if (!fast_matrix_pow_mod(l.matrix.result, l.matrix.drawn, e.n_minus_1, m, l.power, progress))
+    if (!fast_matrix_pow_mod(l.matrix.result, l.matrix.drawn, plus_one ? e.n_plus_1 : e.n_minus_1,
+                             m, l.power, progress))
         return false;
     int count = extract_divisors(l.divisors, l.matrix.result, m);
     for (int k = 0; k < count; ++k)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // The splitting tests of one composite part m of N, each a pure function of
-// m, the exponent N - 1 and the test's own seed. The seed comes from the
+// m, the exponents N - 1 and N + 1 and the test's own seed. The seed comes from the
 // run's seed, m and the test's slot among m's tests, so any thread may run
 // any test and the factorisation does not depend on which one did.
 #pragma once
@@ -17,21 +17,40 @@ struct factor_budget {
     int matrix_tests;
     unsigned long rho_steps;
 };
-inline constexpr factor_budget default_budget = {16, 4, 1ul << 20};
+inline constexpr factor_budget default_budget = {16, 6, 1ul << 20};
+
+// The bases of a part's first strong tests, before the random ones. A
+// Fermat pseudoprime to base b that is no Carmichael number has b^(N-1) = 1
+// modulo each of its primes, where nearly every other base has not; so b
+// itself, with its gcd at every step, splits it where random bases find
+// nothing. 3 is the base of brovanten's screening, 2 that of most tables.
+inline constexpr unsigned long fixed_bases[] = {2, 3, 5, 7};
+inline constexpr int fixed_base_count = 4;
 
 enum class test_method { strong, matrix };
 
-// Slot k = 1, 2, ... of a part's tests: its method and its number among the
-// tests of that method. False past the budget.
+// Slot k = 1, 2, ... of a part's tests: its method, its number among the
+// tests of that method, for the first strong tests their fixed base (else
+// 0, a random base), and for every second matrix test the exponent N + 1.
+// False past the budget. The first strong tests are the fixed bases, so a
+// part split off another, which those bases could not tell apart, starts
+// past them (see factorize.cpp).
 struct scheduled_test {
     test_method method;
     int number;
+    unsigned long base;
+    bool plus_one;
 };
 bool schedule_slot(scheduled_test &t, const factor_budget &budget, int slot);
 
-// N - 1 = 2^s * odd_part, shared read-only by every test of one number.
+// A name for the steps shown: "strong", "strong base 2", "matrix" or
+// "matrix N+1".
+const char *test_name(const scheduled_test &t);
+
+// N - 1 = 2^s * odd_part, and N + 1, shared read-only by every test of one
+// number.
 struct test_exponent {
-    mpz_t n_minus_1, odd_part;
+    mpz_t n_minus_1, odd_part, n_plus_1;
     unsigned long s;
 };
 
@@ -65,13 +84,15 @@ void test_lane_clear(test_lane &l);
 
 std::uint64_t part_test_seed(unsigned long run_seed, const mpz_t m, int slot);
 
-// A strong test with a base drawn from seed: gcd(a^(t*2^j) - 1, m) for every
-// j until the power reaches 1.
+// A strong test with base a (or, for 0, one drawn from seed):
+// gcd(a^(t*2^j) - 1, m) for every j until the power reaches 1.
 void strong_test(test_outcome &o, test_lane &l, const mpz_t m, const test_exponent &e,
-                 std::uint64_t seed);
+                 unsigned long base, std::uint64_t seed);
 
 // A matrix test: a matrix drawn from seed (its discriminant's Jacobi symbol
-// -1 modulo m) raised to N - 1 modulo m, and the gcds of its entries.
-// Returns false if progress stopped it.
+// -1 modulo m) raised to N - 1, or N + 1, modulo m, and the gcds of its
+// entries. With N + 1, a prime p with p + 1 | N + 1 that sees a non-square
+// discriminant gets a scalar matrix (M^(p+1) = det M), which the gcds tell
+// from the others. Returns false if progress stopped it.
 bool matrix_test(test_outcome &o, test_lane &l, const mpz_t m, const test_exponent &e,
-                 std::uint64_t seed, const power_progress *progress = nullptr);
+                 bool plus_one, std::uint64_t seed, const power_progress *progress = nullptr);

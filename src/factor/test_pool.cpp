@@ -54,10 +54,11 @@ void run(pool_task &t, test_lane &lane, const test_pool &pool)
     schedule_slot(which, pool.budget, t.slot);
     std::uint64_t seed = part_test_seed(pool.run_seed, t.modulus, t.slot);
     if (which.method == test_method::strong) {
-        strong_test(t.outcome, lane, t.modulus, *pool.exponent, seed);
+        strong_test(t.outcome, lane, t.modulus, *pool.exponent, which.base, seed);
     } else {
         power_progress stop_when_dropped{go_on, &t};
-        matrix_test(t.outcome, lane, t.modulus, *pool.exponent, seed, &stop_when_dropped);
+        matrix_test(t.outcome, lane, t.modulus, *pool.exponent, which.plus_one, seed,
+                    &stop_when_dropped);
     }
 }
 

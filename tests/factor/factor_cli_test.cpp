@@ -396,7 +396,7 @@ TEST(factor, progress_line_only_on_a_terminal)
     cli_result shown = run_factor({n.str()}, "", true);
     EXPECT_EQ(shown.out, quiet.out);
     std::string start = "\rbrovanten-factor: part 1 of 1 (" +
-                        std::to_string(mpz_sizeinbase(n, 2)) + " bits), strong test 1";
+                        std::to_string(mpz_sizeinbase(n, 2)) + " bits), strong base 2 test 1";
     EXPECT_TRUE(starts_with(shown.err, start)) << shown.err;
     EXPECT_EQ(shown.err.substr(shown.err.size() - 4), "\r\033[K");
 }
@@ -521,7 +521,7 @@ TEST(factor, progress_line_from_1024_bits)
     EXPECT_EQ(below.err, "");
     cli_result at = run_factor({p1024}, "", true);
     EXPECT_EQ(at.out, p1024 + ": " + p1024 + "\n");
-    EXPECT_TRUE(starts_with(at.err, "\rbrovanten-factor: part 1 of 1 (1024 bits), strong test 1"))
+    EXPECT_TRUE(starts_with(at.err, "\rbrovanten-factor: part 1 of 1 (1024 bits), strong base 2 test 1"))
         << at.err;
 }
 

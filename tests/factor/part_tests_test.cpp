@@ -14,13 +14,15 @@ TEST(part_tests, the_slots_of_a_budget)
 {
     struct row {
         factor_budget budget;
-        std::string expected; // s = strong, m = matrix, with the method's number
+        std::string expected;
     };
     const row rows[] = {
-        {default_budget, "s1 s2 s3 s4 m1 s5 s6 s7 s8 m2 s9 s10 s11 s12 m3 s13 s14 s15 s16 m4"},
-        {{2, 3, 0}, "s1 s2 m1 m2 m3"},
-        {{6, 0, 0}, "s1 s2 s3 s4 s5 s6"},
-        {{0, 2, 0}, "m1 m2"},
+        // s = strong, with its fixed base after a colon; m = matrix, + for N + 1.
+        {default_budget, "s1:2 s2:3 s3:5 s4:7 m1 s5 s6 s7 s8 m2+ s9 s10 s11 s12 m3 s13 s14 s15 "
+                         "s16 m4+ m5 m6+"},
+        {{2, 3, 0}, "s1:2 s2:3 m1 m2+ m3"},
+        {{6, 0, 0}, "s1:2 s2:3 s3:5 s4:7 s5 s6"},
+        {{0, 2, 0}, "m1 m2+"},
         {{0, 0, 0}, ""},
     };
     for (const auto &r : rows) {
@@ -28,7 +30,8 @@ TEST(part_tests, the_slots_of_a_budget)
         scheduled_test t{};
         for (int slot = 1; schedule_slot(t, r.budget, slot); ++slot)
             got += (got.empty() ? "" : " ") + std::string(t.method == test_method::strong ? "s" : "m") +
-                   std::to_string(t.number);
+                   std::to_string(t.number) + (t.base != 0 ? ":" + std::to_string(t.base) : "") +
+                   (t.plus_one ? "+" : "");
         EXPECT_EQ(got, r.expected) << r.budget.strong_tests << " strong, " << r.budget.matrix_tests
                                    << " matrix";
         EXPECT_FALSE(schedule_slot(t, r.budget, 0));
