@@ -31,3 +31,20 @@ unsigned long next_small_prime_divisor(const mpz_t n, std::size_t &from)
     }
     return 0;
 }
+
+unsigned long next_small_prime_divisor_below_root(const mpz_t n, std::size_t &from)
+{
+    const std::vector<unsigned long> &primes = small_primes();
+    if (!mpz_fits_ulong_p(n))
+        return next_small_prime_divisor(n, from); // above 2^64 > every p^2
+    const unsigned long value = mpz_get_ui(n);
+    while (from < primes.size()) {
+        unsigned long p = primes[from];
+        if (p > value / p)
+            return 0;
+        ++from;
+        if (value % p == 0)
+            return p;
+    }
+    return 0;
+}

@@ -21,3 +21,8 @@ const std::vector<unsigned long> &small_primes();
 // from is left just past the prime returned, so that the next call goes on
 // from there.
 unsigned long next_small_prime_divisor(const mpz_t n, std::size_t &from);
+
+// The same for n > 0, but it gives up (returning 0) as soon as the next
+// prime's square exceeds n, which then has no prime factor below its root:
+// it is 1 or a prime.
+unsigned long next_small_prime_divisor_below_root(const mpz_t n, std::size_t &from);

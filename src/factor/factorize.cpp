@@ -54,19 +54,21 @@ void note(const job &j, factor_event event, std::size_t i, const char *method = 
     j.observer->notify(j.observer->context, n);
 }
 
-// Trial division: every prime below 100000, each taken out with its power,
-// until m is 1.
-void take_small_primes(factor_workspace &w, mpz_t m)
+// Trial division by the primes below 100000, each taken out with its power,
+// until what is left has no prime factor below its square root. Returns
+// whether that is so: then m is 1, or a prime that needs no test.
+bool take_small_primes(factor_workspace &w, mpz_t m)
 {
     std::size_t from = 0;
     while (mpz_cmp_ui(m, 1) > 0) {
-        unsigned long p = next_small_prime_divisor(m, from);
+        unsigned long p = next_small_prime_divisor_below_root(m, from);
         if (p == 0)
             break;
         mpz_set_ui(w.g, p);
         unsigned long power = mpz_remove(m, m, w.g);
         parts_add(w.parts, w.g, power, part_state::prime, w.scratch);
     }
+    return from < small_primes().size();
 }
 
 // A part r^k with k as large as it goes becomes r with k times the power.
@@ -224,11 +226,14 @@ void work_on(const job &j, std::size_t i)
         (t.method == test_method::strong ? p.strong_tests : p.matrix_tests) = t.number;
         run_test(j, i, slot, t);
         fold_in_found(j, i, test_name(t), t.number);
-    } else if (!p.rho_tried && mpz_sizeinbase(p.value, 2) <= rho_max_bits) {
+    } else if (!p.rho_tried) {
         p.rho_tried = true;
         note(j, factor_event::rho, i, "rho");
         w.outcome.found_count = 0;
-        if (rho_find_divisor(w.g, p.value, j.budget.rho_steps, w.rho))
+        std::size_t bits = mpz_sizeinbase(p.value, 2);
+        unsigned long steps = bits <= rho_full_bits ? j.budget.rho_steps
+                                                    : j.budget.rho_steps / bits * rho_full_bits;
+        if (rho_find_divisor(w.g, p.value, steps, w.rho))
             mpz_set(w.outcome.found[w.outcome.found_count++], w.g);
         fold_in_found(j, i, "rho", 0);
     } else {
@@ -303,7 +308,12 @@ bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
     test_exponent_set(w.exponent, n);
 
     mpz_set(w.rest, n);
-    take_small_primes(w, w.rest);
+    bool rest_is_prime = take_small_primes(w, w.rest);
+    if (rest_is_prime && mpz_cmp_ui(w.rest, 1) > 0 && mpz_cmp_ui(w.rest, small_prime_bound) < 0) {
+        // Counted among the prime factors below the bound.
+        parts_add(w.parts, w.rest, 1, part_state::prime, w.scratch);
+        mpz_set_ui(w.rest, 1);
+    }
     if (observer != nullptr) {
         unsigned long found = 0;
         for (const auto &p : w.parts)
@@ -312,7 +322,8 @@ bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
         observer->notify(observer->context, n0);
     }
     if (mpz_cmp_ui(w.rest, 1) > 0)
-        parts_add(w.parts, w.rest, 1, part_state::unknown, w.scratch);
+        parts_add(w.parts, w.rest, 1, rest_is_prime ? part_state::prime : part_state::unknown,
+                  w.scratch);
 
     test_pool pool;
     int helpers = take_helpers(w, n);

@@ -27,7 +27,8 @@
 //       pseudoprimes split where N - 1 tells their primes nothing.
 //  4. Every divisor found refines the set of parts with gcds (a coprime
 //     base) until each part is prime or out of tests.
-//  5. Parts below 2^128 that no test split get Pollard-Brent rho.
+//  5. Parts that no test split get Pollard-Brent rho, with a bounded
+//     number of steps (see rho_full_bits).
 //  6. A part whose budget is spent stays composite.
 // Every part reported prime passed mpz_probab_prime_p (Baillie-PSW).
 //
@@ -47,8 +48,10 @@
 #include <gmp.h>
 #include <vector>
 
-// Parts up to this size get rho when the tests give up.
-inline constexpr std::size_t rho_max_bits = 128;
+// Parts up to this size get the budget's rho steps in full when the tests
+// give up; larger parts get fewer in proportion, so that rho costs about the
+// same at every size.
+inline constexpr std::size_t rho_full_bits = 128;
 
 // Numbers of this size and more get helper threads, where a test takes long
 // enough for a thread to pay.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // Pollard's rho with Brent's cycle finding, for the small composite parts
-// that no pseudoprime test splits (below 2^128, where it is quick enough).
+// that no pseudoprime test splits, with a bounded number of steps.
 // It finds a prime factor p after about sqrt(p) steps, each a squaring mod m;
 // the differences are multiplied together and a gcd taken every 128 steps.
 #pragma once

@@ -401,11 +401,11 @@ TEST(factor, progress_line_only_on_a_terminal)
     EXPECT_EQ(shown.err.substr(shown.err.size() - 4), "\r\033[K");
 }
 
-// The first prime above 2^bits, in decimal.
-std::string prime_above(unsigned long bits)
+// The first prime above 2^bits + offset, in decimal.
+std::string prime_above(unsigned long bits, unsigned long offset = 0)
 {
     big p;
-    prime_above_power_of_two(p, bits);
+    prime_above_power_of_two(p, bits, offset);
     return p.str();
 }
 
@@ -419,24 +419,28 @@ std::string product(const std::vector<std::string> &factors)
     return n.str();
 }
 
-// Rho gets the parts of up to 128 bits that the tests leave whole: a 31-bit
-// prime times a 98-bit prime (128 bits) is split, the same beside a 99-bit
-// prime (129 bits) is not.
-TEST(factor, rho_up_to_exactly_128_bits)
+// Rho gets every part that the tests leave whole, with a bounded number of
+// steps: a 31-bit prime beside a 98- or a 99-bit prime, and a 28-bit prime
+// beside a 1000-bit prime, are split; two 64-bit primes, which would take
+// some 2^32 steps, are left whole at once.
+TEST(factor, rho_at_every_size_within_its_steps)
 {
-    std::string p = prime_above(30);
-    std::string q128 = prime_above(97), q129 = prime_above(98);
-    std::string n128 = product({p, q128}), n129 = product({p, q129});
-    big b128(n128), b129(n129);
-    ASSERT_EQ(mpz_sizeinbase(b128, 2), 128u);
-    ASSERT_EQ(mpz_sizeinbase(b129, 2), 129u);
-
-    cli_result r = run_factor({n128});
-    EXPECT_EQ(r.out, factor_line(n128, {p, q128}));
-    EXPECT_EQ(r.status, 0);
-    r = run_factor({n129});
-    EXPECT_EQ(r.out, n129 + ": [" + n129 + "]\n");
-    EXPECT_EQ(r.status, 1);
+    struct row {
+        std::vector<std::string> primes;
+        bool split;
+    };
+    const row rows[] = {
+        {{prime_above(30), prime_above(97)}, true},
+        {{prime_above(30), prime_above(98)}, true},
+        {{prime_above(27), prime_above(999)}, true},
+        {{prime_above(63), prime_above(63, 1ul << 40)}, false},
+    };
+    for (const auto &r : rows) {
+        std::string n = product(r.primes);
+        cli_result got = run_factor({n});
+        EXPECT_EQ(got.out, r.split ? factor_line(n, r.primes) : n + ": [" + n + "]\n") << n;
+        EXPECT_EQ(got.status, r.split ? 0 : 1) << n;
+    }
 }
 
 // The status looks at every part, not only the last: here the part left
