@@ -30,6 +30,10 @@ const char usage_text[] =
     "                 screening\n"
     "      --bases=B  with --kind, the prime bases below B (default 100)\n"
     "      --json     one JSON object per number instead of its line (JSON Lines)\n"
+    "      --effort=D  after the pseudoprime tests and rho, elliptic curves up\n"
+    "                 to factors of D digits (0 to 60; default 25, on parts of\n"
+    "                 up to 700 bits) and the quadratic sieve on parts of up to\n"
+    "                 75 digits; 0 for neither\n"
     "  -j, --threads=N  factor N numbers at a time (default 1; 0: every core);\n"
     "                 the output stays in input order; spare threads help\n"
     "                 with numbers of 2048 bits and more\n"
@@ -41,6 +45,19 @@ const char usage_text[] =
     "stayed composite, 2 if an input was not a non-negative decimal integer\n"
     "of at most 20000 digits, an option was wrong or the output could not be\n"
     "written; when several apply, the highest.\n";
+
+// The default budget, or with --effort D: curves up to D digits on parts of
+// any size, and the sieve unless D is 0.
+factor_budget budget_for_effort(int effort)
+{
+    factor_budget budget = default_budget;
+    if (effort >= 0) {
+        budget.ecm_digits = effort;
+        budget.sieve_digits = effort == 0 ? 0 : default_budget.sieve_digits;
+        budget.general_max_bits = 0;
+    }
+    return budget;
+}
 
 // What the run has printed and seen so far.
 struct command {
@@ -86,7 +103,7 @@ int print_text(const factor_io &io, const char *text)
 
 int factor_main(int argc, char **argv, const factor_io &io, unsigned long default_seed)
 {
-    factor_options options{default_seed, false, false, false, 0, 1, argc};
+    factor_options options{default_seed, false, false, false, 0, 1, -1, argc};
     std::string message;
     switch (parse_factor_options(options, argc, argv, message)) {
     case options_verdict::help:
@@ -104,8 +121,8 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
     std::atomic<int> spare_cores{static_cast<int>(threads)};
-    job_settings settings{options.seed, options.json, options.kind, options.kind_bases,
-                          threads,      &spare_cores};
+    job_settings settings{options.seed, options.json,  options.kind, options.kind_bases,
+                          threads,      &spare_cores,  budget_for_effort(options.effort)};
     if (options.verbose)
         std::fprintf(io.err, "brovanten-factor: seed %lu\n", options.seed);
     int next_argument = options.first_number;

@@ -8,7 +8,7 @@
 
 namespace {
 
-enum { version_option = 256, kind_option, bases_option, json_option };
+enum { version_option = 256, kind_option, bases_option, json_option, effort_option };
 
 const option long_options[] = {
     {"seed", required_argument, nullptr, 's'},
@@ -19,6 +19,7 @@ const option long_options[] = {
     {"kind", no_argument, nullptr, kind_option},
     {"json", no_argument, nullptr, json_option},
     {"bases", required_argument, nullptr, bases_option},
+    {"effort", required_argument, nullptr, effort_option},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -45,6 +46,7 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
     options.json = false;
     options.threads = 1;
     options.kind_bases = 100;
+    options.effort = -1;
     // getopt keeps its place in globals: 0 starts afresh, so that every call
     // parses its own argv. Its own messages are off; ours go where the
     // caller's standard error is.
@@ -94,6 +96,16 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
             }
             options.kind = true;
             break;
+        case effort_option: {
+            unsigned long digits = 0;
+            if (!parse_number(optarg, digits) || digits > max_effort) {
+                message = std::string("invalid effort '") + optarg + "' (0 to " +
+                          std::to_string(max_effort) + " digits)";
+                return options_verdict::error;
+            }
+            options.effort = static_cast<int>(digits);
+            break;
+        }
         case ':':
             message = std::string("option '") + argv[optind - 1] + "' needs a value";
             return options_verdict::error;

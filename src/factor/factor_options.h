@@ -13,6 +13,7 @@ struct factor_options {
     bool kind;               // a line on what kind of number each N is
     unsigned long kind_bases; // its prime bases are those below this
     unsigned threads;        // workers; 0 for one per core
+    int effort;              // --effort's digit level, or -1 when not given
     int first_number;        // argv[first_number .. argc) are the numbers
 };
 
@@ -21,6 +22,9 @@ inline constexpr unsigned long max_threads = 1024;
 
 // The largest bound --bases takes: the trial-division primes go that far.
 inline constexpr unsigned long max_kind_bases = 100000;
+
+// The highest --effort: the last level of elliptic curves.
+inline constexpr unsigned long max_effort = 60;
 
 enum class options_verdict { run, help, version, error };
 

@@ -32,6 +32,8 @@ void changed(factor_part &p)
     p.state = part_state::unknown;
     p.strong_tests = p.matrix_tests = 0;
     p.rho_tried = false;
+    p.ecm_levels_done = 0;
+    p.sieve_tried = false;
     p.fresh = true;
 }
 

@@ -24,6 +24,8 @@ struct factor_part {
     int strong_tests;
     int matrix_tests;
     bool rho_tried;
+    int ecm_levels_done;
+    bool sieve_tried;
     bool fresh; // new or changed since the base was last made coprime
 };
 

@@ -2,7 +2,10 @@
 #include "factor/factorize.h"
 
 #include "engine/small_primes.h"
+#include "factor/ecm_method.h"
+#include "factor/sieve_method.h"
 #include "factor/test_pool.h"
+#include "factor/word_factor.h"
 
 #include <algorithm>
 #include <cassert>
@@ -215,13 +218,59 @@ void fold_in_found(const job &j, std::size_t i, const char *method, int test)
         w.parts[k].strong_tests = fixed_done;
 }
 
-// The next step on part i, which is composite: a test, rho, or giving up.
+struct curve_seed {
+    unsigned long run_seed;
+    const factor_part *part;
+    int level;
+};
+
+std::uint64_t seed_of_curve(const void *context, int curve)
+{
+    const auto *c = static_cast<const curve_seed *>(context);
+    return part_test_seed(c->run_seed, c->part->value, 1000000 * (c->level + 1) + curve);
+}
+
+struct curve_note {
+    const job *j;
+    std::size_t part;
+};
+
+bool report_curve(void *context, const ecm_level &level, int curve)
+{
+    auto *c = static_cast<curve_note *>(context);
+    note(*c->j, factor_event::curve, c->part, "ECM", level.digits,
+         static_cast<unsigned long>(curve), static_cast<double>(curve) / level.curves);
+    return true;
+}
+
+// The curve levels part p gets now: up to the budget's digits, but only up
+// to a third of its own digits while the sieve is still to come.
+int ecm_levels_allowed(const factor_budget &budget, const factor_part &p, bool sieve_ahead)
+{
+    int digits = static_cast<int>(mpz_sizeinbase(p.value, 10));
+    int top = budget.ecm_digits;
+    if (sieve_ahead)
+        top = std::min(top, std::max(15, digits / 3));
+    int levels = 0;
+    while (levels < ecm_level_count && ecm_levels[levels].digits <= top)
+        ++levels;
+    return levels;
+}
+
+// The next step on part i, which is composite: a test, rho, a level of
+// curves, the sieve, or giving up.
 void work_on(const job &j, std::size_t i)
 {
     factor_workspace &w = j.w;
     factor_part &p = w.parts[i];
     scheduled_test t{};
     int slot = next_slot(p);
+    std::size_t bits = mpz_sizeinbase(p.value, 2);
+    bool general = j.budget.general_max_bits == 0 || bits <= j.budget.general_max_bits;
+    bool sieve_ahead = general && !p.sieve_tried &&
+                       static_cast<int>(mpz_sizeinbase(p.value, 10)) <= j.budget.sieve_digits;
+    int levels = general ? ecm_levels_allowed(j.budget, p, sieve_ahead) : 0;
+    w.outcome.found_count = 0;
     if (schedule_slot(t, j.budget, slot)) {
         (t.method == test_method::strong ? p.strong_tests : p.matrix_tests) = t.number;
         run_test(j, i, slot, t);
@@ -229,17 +278,47 @@ void work_on(const job &j, std::size_t i)
     } else if (!p.rho_tried) {
         p.rho_tried = true;
         note(j, factor_event::rho, i, "rho");
-        w.outcome.found_count = 0;
-        std::size_t bits = mpz_sizeinbase(p.value, 2);
         unsigned long steps = bits <= rho_full_bits ? j.budget.rho_steps
                                                     : j.budget.rho_steps / bits * rho_full_bits;
         if (rho_find_divisor(w.g, p.value, steps, w.rho))
             mpz_set(w.outcome.found[w.outcome.found_count++], w.g);
         fold_in_found(j, i, "rho", 0);
+    } else if (p.ecm_levels_done < levels) {
+        const ecm_level &level = ecm_levels[p.ecm_levels_done];
+        curve_seed seeds{j.seed, &p, p.ecm_levels_done};
+        ++p.ecm_levels_done;
+        note(j, factor_event::ecm, i, "ECM", level.digits, static_cast<unsigned long>(level.curves));
+        curve_note context{&j, i};
+        ecm_watch watch{report_curve, &context};
+        if (ecm_run_level(w.g, p.value, level, seed_of_curve, &seeds,
+                          j.observer != nullptr ? &watch : nullptr))
+            mpz_set(w.outcome.found[w.outcome.found_count++], w.g);
+        fold_in_found(j, i, "ECM", level.digits);
+    } else if (sieve_ahead) {
+        p.sieve_tried = true;
+        note(j, factor_event::sieve, i, "sieve");
+        if (sieve_find_divisor(w.g, p.value))
+            mpz_set(w.outcome.found[w.outcome.found_count++], w.g);
+        fold_in_found(j, i, "sieve", 0);
     } else {
         p.state = part_state::unsplit;
         note(j, factor_event::unsplit, i);
     }
+}
+
+// A composite part that fits a word goes to n_factor; its primes split it.
+bool take_word_part(const job &j, std::size_t i)
+{
+    factor_workspace &w = j.w;
+    if (!mpz_fits_ulong_p(w.parts[i].value))
+        return false;
+    word_factors f;
+    word_factor(f, mpz_get_ui(w.parts[i].value));
+    w.outcome.found_count = 0;
+    for (int k = 0; k < f.count && k < max_found; ++k)
+        mpz_set_ui(w.outcome.found[w.outcome.found_count++], f.primes[k]);
+    fold_in_found(j, i, "word", 0);
+    return true;
 }
 
 // The first part that still needs work, or parts.size().
@@ -296,6 +375,25 @@ void first_test_of_whole(const job &j, const mpz_t n)
     fold_in_found(j, 0, test_name(t), 1);
 }
 
+// n below 2^64: every factor at once, each proven prime.
+void factor_word(factor_workspace &w, const mpz_t n, const factor_observer *observer)
+{
+    word_factors f;
+    word_factor(f, mpz_get_ui(n));
+    unsigned long small = 0;
+    for (int k = 0; k < f.count; ++k) {
+        mpz_set_ui(w.g, f.primes[k]);
+        parts_add(w.parts, w.g, f.powers[k], part_state::prime, w.scratch);
+        if (f.primes[k] < small_prime_bound)
+            small += f.powers[k];
+    }
+    parts_sort(w.parts);
+    if (observer != nullptr) {
+        factor_note n0{factor_event::small_primes, 0, 0, mpz_sizeinbase(n, 2), "", 0, small, 0};
+        observer->notify(observer->context, n0);
+    }
+}
+
 } // namespace
 
 bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
@@ -305,6 +403,10 @@ bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
     parts_clear(w.parts);
     if (mpz_cmp_ui(n, 1) <= 0)
         return true;
+    if (mpz_fits_ulong_p(n)) {
+        factor_word(w, n, observer);
+        return true;
+    }
     test_exponent_set(w.exponent, n);
 
     mpz_set(w.rest, n);
@@ -342,6 +444,7 @@ bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
                 parts_make_coprime(w.parts, w.scratch);
             } else {
                 p.state = part_state::composite;
+                take_word_part(j, i);
             }
             continue;
         }

@@ -28,8 +28,14 @@
 //  4. Every divisor found refines the set of parts with gcds (a coprime
 //     base) until each part is prime or out of tests.
 //  5. Parts that no test split get Pollard-Brent rho, with a bounded
-//     number of steps (see rho_full_bits).
+//     number of steps (see rho_full_bits), then the general methods: the
+//     elliptic curves level by level up to the budget's digits, and the
+//     quadratic sieve on parts of up to its sieve digits (before that only
+//     the curve levels up to a third of the part's digits, since the sieve
+//     is quicker than the rest of them there).
 //  6. A part whose budget is spent stays composite.
+// Numbers below 2^64 go to FLINT's n_factor at once, and so does any
+// composite part that fits a word.
 // Every part reported prime passed mpz_probab_prime_p (Baillie-PSW).
 //
 // The steps go in one fixed order: always the first part that needs work,
@@ -66,6 +72,10 @@ enum class factor_event {
     prime,         // a part is a probable prime
     perfect_power, // a part was a perfect power; count = the exponent
     rho,           // rho starts on a part
+    ecm,           // a level of elliptic curves starts; test = its digits,
+                   // count = its curves
+    curve,         // curve `count` of that level starts
+    sieve,         // the quadratic sieve starts on a part
     unsplit,       // a part stays composite
 };
 
@@ -74,7 +84,7 @@ struct factor_note {
     int part;          // 1-based among the parts of the moment
     int parts;
     std::size_t bits;  // of the part
-    const char *method; // "strong", "matrix" or "rho"
+    const char *method; // "strong", "matrix", "rho", "ECM" or "sieve"
     int test;           // the test's number on this part
     unsigned long count;
     double done;

@@ -54,7 +54,7 @@ void run_number_job(number_job &job, factor_worker &w, const job_settings &setti
     w.work.threads = settings.threads;
     w.work.spare_cores = settings.spare_cores;
     auto start = std::chrono::steady_clock::now();
-    bool complete = factorize(w.work, w.n, settings.seed, default_budget,
+    bool complete = factorize(w.work, w.n, settings.seed, settings.budget,
                               progress_for_number(view, w.n, observer));
     std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     progress_clear(view);

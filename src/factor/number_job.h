@@ -21,6 +21,7 @@ struct job_settings {
     unsigned long kind_bases;
     unsigned threads;               // at most, on one number
     std::atomic<int> *spare_cores;  // shared by the workers of a batch
+    factor_budget budget;
 };
 
 struct number_job {

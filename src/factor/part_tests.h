@@ -12,12 +12,18 @@
 #include <gmp.h>
 
 // Tests per composite part: every fifth is a matrix test while they last.
+// Then rho's steps, the elliptic curves up to ecm_digits (see ecm_method.h)
+// and the quadratic sieve on parts of up to sieve_digits.
 struct factor_budget {
     int strong_tests;
     int matrix_tests;
     unsigned long rho_steps;
+    int ecm_digits;
+    int sieve_digits;
+    unsigned long general_max_bits; // parts above it get no curves or sieve; 0: no bound
 };
-inline constexpr factor_budget default_budget = {16, 6, 1ul << 20};
+inline constexpr int default_ecm_digits = 25;
+inline constexpr factor_budget default_budget = {16, 6, 1ul << 20, default_ecm_digits, 75, 700};
 
 // The bases of a part's first strong tests, before the random ones. A
 // Fermat pseudoprime to base b that is no Carmichael number has b^(N-1) = 1

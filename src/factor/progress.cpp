@@ -33,11 +33,20 @@ void say_step(progress_view &v, const factor_note &note)
     case factor_event::rho:
         say_part(v, "  part %d of %d (%zu bits): Pollard-Brent rho\n", note);
         break;
+    case factor_event::ecm:
+        progress_clear(v);
+        std::fprintf(v.err, "  part %d of %d (%zu bits): ECM to %d digits, up to %lu curves\n",
+                     note.part, note.parts, note.bits, note.test, note.count);
+        break;
+    case factor_event::sieve:
+        say_part(v, "  part %d of %d (%zu bits): quadratic sieve\n", note);
+        break;
     case factor_event::unsplit:
         say_part(v, "  part %d of %d (%zu bits) stays composite\n", note);
         break;
     case factor_event::test:
     case factor_event::power:
+    case factor_event::curve:
         break;
     }
 }
@@ -48,8 +57,12 @@ void show_line(progress_view &v, const factor_note &note)
     if (v.line_shown && now - v.last_update < std::chrono::milliseconds(100))
         return;
     v.last_update = now;
-    std::fprintf(v.err, "\rbrovanten-factor: part %d of %d (%zu bits), %s test %d", note.part,
-                 note.parts, note.bits, note.method, note.test);
+    if (note.event == factor_event::curve)
+        std::fprintf(v.err, "\rbrovanten-factor: part %d of %d (%zu bits), ECM %d digits, curve %lu",
+                     note.part, note.parts, note.bits, note.test, note.count);
+    else
+        std::fprintf(v.err, "\rbrovanten-factor: part %d of %d (%zu bits), %s test %d", note.part,
+                     note.parts, note.bits, note.method, note.test);
     if (note.event == factor_event::power)
         std::fprintf(v.err, ", power %.0f%%", 100 * note.done);
     std::fputs("\033[K", v.err);
@@ -62,7 +75,8 @@ void observe(void *context, const factor_note &note)
     auto &v = *static_cast<progress_view *>(context);
     if (v.verbose)
         say_step(v, note);
-    if (v.line_wanted && (note.event == factor_event::test || note.event == factor_event::power))
+    if (v.line_wanted && (note.event == factor_event::test || note.event == factor_event::power ||
+                          note.event == factor_event::curve))
         show_line(v, note);
 }
 

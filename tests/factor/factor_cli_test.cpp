@@ -123,7 +123,8 @@ TEST(factor, rsa_like_semiprime_stays_in_brackets)
     EXPECT_EQ(r.status, 1);
 }
 
-// Below 2^128 rho gets a bounded try: two 60-bit primes are beyond it.
+// Rho gets a bounded try: two 60-bit primes are beyond it, and without the
+// curves and the sieve (--effort=0) they stay together.
 TEST(factor, small_semiprime_beyond_rho_stays_in_brackets)
 {
     big p, q, n;
@@ -134,7 +135,7 @@ TEST(factor, small_semiprime_beyond_rho_stays_in_brackets)
     mpz_mul(n, n, three);
     big pq;
     mpz_mul(pq, p, q);
-    cli_result r = run_factor({n.str()});
+    cli_result r = run_factor({"--effort=0", n.str()});
     EXPECT_EQ(r.out, n.str() + ": 3 [" + pq.str() + "]\n");
     EXPECT_EQ(r.status, 1);
 }
@@ -232,9 +233,9 @@ const cli_case cli_cases[] = {
      usage_error("invalid bound of bases '100001' (3 to 100000)"), false},
     {"-- alone reads standard input", {"--"}, "561\n", "561: 3 11 17\n", 0, "", true},
     // Statuses: 2 for bad input, 1 for a part left composite, 2 for both.
-    {"a part left composite", {semiprime}, "", semiprime_line, 1, "", false},
-    {"bad input after a composite part", {semiprime, "x"}, "", semiprime_line, 2, not_a_number("'x'"), false},
-    {"bad input before a composite part", {"x", semiprime}, "", semiprime_line, 2, not_a_number("'x'"), false},
+    {"a part left composite", {"--effort=0", semiprime}, "", semiprime_line, 1, "", false},
+    {"bad input after a composite part", {"--effort=0", semiprime, "x"}, "", semiprime_line, 2, not_a_number("'x'"), false},
+    {"bad input before a composite part", {"--effort=0", "x", semiprime}, "", semiprime_line, 2, not_a_number("'x'"), false},
 };
 
 void PrintTo(const cli_case &c, std::ostream *os)
@@ -437,7 +438,7 @@ TEST(factor, rho_at_every_size_within_its_steps)
     };
     for (const auto &r : rows) {
         std::string n = product(r.primes);
-        cli_result got = run_factor({n});
+        cli_result got = run_factor({"--effort=0", n});
         EXPECT_EQ(got.out, r.split ? factor_line(n, r.primes) : n + ": [" + n + "]\n") << n;
         EXPECT_EQ(got.status, r.split ? 0 : 1) << n;
     }
@@ -461,7 +462,7 @@ TEST(factor, a_composite_part_before_a_prime)
             break;
     }
     std::string n = product({s.str(), prime.str()});
-    cli_result r = run_factor({n});
+    cli_result r = run_factor({"--effort=0", n});
     EXPECT_EQ(r.out, n + ": [" + s.str() + "] " + prime.str() + "\n");
     EXPECT_EQ(r.status, 1);
 }
@@ -505,15 +506,18 @@ TEST(factor, seeds_change_the_steps)
 // The count of small prime factors is with their powers, and the bits are N's.
 TEST(factor, verbose_counts)
 {
-    std::string n = product({"2", "2", "2", "3", "100981", "201961", "302941"});
+    // 2^13 brings N above 2^64, past the word-size path.
+    std::vector<std::string> primes(13, "2");
+    primes.insert(primes.end(), {"3", "100981", "201961", "302941"});
+    std::string n = product(primes);
     big b(n);
     cli_result r = run_factor({"-v", "-s", "3", n});
     std::string start = "brovanten-factor: seed 3\nbrovanten-factor: " +
-                        std::to_string(mpz_sizeinbase(b, 2)) + " bits, 4 prime factors below 100000\n";
+                        std::to_string(mpz_sizeinbase(b, 2)) + " bits, 14 prime factors below 100000\n";
     EXPECT_TRUE(starts_with(r.err, start)) << r.err;
-    // 2^3, 3 and the Carmichael number are the parts when the tests start.
+    // 2^13, 3 and the Carmichael number are the parts after trial division.
     EXPECT_NE(r.err.find("  part 3 of 3 (53 bits)"), std::string::npos) << r.err;
-    EXPECT_EQ(r.out, factor_line(n, {"2", "2", "2", "3", "100981", "201961", "302941"}));
+    EXPECT_EQ(r.out, factor_line(n, primes));
 }
 
 // On a terminal the progress line starts at 1024 bits.
@@ -570,13 +574,14 @@ TEST(factor, write_error_stops_the_command)
 // messages, the verbose steps of each number beside it, and the status.
 TEST(factor, threads_keep_the_output_of_one)
 {
-    // A product of two 100-bit primes: above rho's bound, so it is left in
-    // brackets after its tests, quickly.
+    // A product of two 100-bit primes: beyond rho's steps, so without the
+    // curves and the sieve it is left in brackets after its tests, quickly.
     const std::string rsa_like = "803469022129495137770981046669401812450909766380349129036779";
     std::string input = "561 12x 1105 " + rsa_like + " 6178246534322281\n1729 +8911 0 1\n" +
                         "3317044064679887385961981 " + std::string(20001, '9') + " 2047\n";
     for (const std::vector<std::string> &options :
-         {std::vector<std::string>{}, {"-v"}, {"--kind"}, {"--json", "--kind"}}) {
+         {std::vector<std::string>{"--effort=0"}, {"-v", "--effort=0"}, {"--kind", "--effort=0"},
+          {"--json", "--kind", "--effort=0"}}) {
         std::vector<std::string> one = options;
         one.push_back("-j1");
         cli_result first = run_factor(one, input, false, 5);

@@ -72,8 +72,8 @@ TEST(factor_known, each_test_alone_splits_carmichael_numbers)
         const char *name;
         factor_budget budget;
     } budgets[] = {
-        {"strong tests only", {16, 0, 0}},
-        {"matrix tests only", {0, 8, 0}},
+        {"strong tests only", {16, 0, 0, 0, 0, 0}},
+        {"matrix tests only", {0, 8, 0, 0, 0, 0}},
     };
     std::vector<factored> rows = chernick();
     rows.resize(4); // up to 2048 bits
@@ -107,8 +107,11 @@ TEST(factor_known, perfect_powers_without_tests)
 {
     factor_workspace w;
     factor_workspace_init(w);
-    big n, pq(100003ul * 100019ul);
-    const factor_budget none = {0, 0, 0};
+    big n, p, q, pq;
+    prime_above_power_of_two(p, 40);
+    prime_above_power_of_two(q, 41);
+    mpz_mul(pq, p, q);
+    const factor_budget none = {0, 0, 0, 0, 0, 0};
 
     mpz_ui_pow_ui(n, 100003, 3);
     EXPECT_TRUE(factorize(w, n, 1, none));

@@ -28,7 +28,7 @@ const std::string semiprime = "332306998946229619626601867938758453";
 TEST(json_output, every_kind_of_line)
 {
     std::string too_long(20001, '7');
-    cli_result r = run_factor({"--json", "--seed=7", "1024", "12x", "1", semiprime,
+    cli_result r = run_factor({"--json", "--effort=0", "--seed=7", "1024", "12x", "1", semiprime,
                                "18446744073709551617", too_long});
     EXPECT_EQ(r.status, 2);
     std::vector<json> lines = objects(r.out);
@@ -83,7 +83,7 @@ TEST(json_output, odd_bytes_in_a_bad_token)
 
 TEST(json_output, kind_object)
 {
-    cli_result r = run_factor({"--json", "--kind", "561", "7", "0", semiprime});
+    cli_result r = run_factor({"--json", "--effort=0", "--kind", "561", "7", "0", semiprime});
     std::vector<json> lines = objects(r.out);
     ASSERT_EQ(lines.size(), 4u);
     const json &k = lines[0]["kind"];

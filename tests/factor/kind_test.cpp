@@ -79,7 +79,9 @@ struct classified {
     {
         factor_workspace_init(work);
         kind_scratch_init(scratch);
-        complete = factorize(work, n, 1);
+        factor_budget no_general = default_budget;
+        no_general.ecm_digits = no_general.sieve_digits = 0;
+        complete = factorize(work, n, 1, no_general);
         classify(k, n, work.parts, complete, default_kind_base_bound, scratch);
     }
     ~classified()

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include "factor/sieve_method.h"
+
+#include <flint/fmpz.h>
+#include <flint/fmpz_factor.h>
+#include <flint/qsieve.h>
+
+bool sieve_find_divisor(mpz_t divisor, const mpz_t m)
+{
+    fmpz_t n;
+    fmpz_init(n);
+    fmpz_set_mpz(n, m);
+    fmpz_factor_t found;
+    fmpz_factor_init(found);
+    qsieve_factor(found, n);
+    bool split = false;
+    for (slong k = 0; k < found->num && !split; ++k) {
+        fmpz_get_mpz(divisor, found->p + k);
+        split = mpz_cmp_ui(divisor, 1) > 0 && mpz_cmp(divisor, m) < 0;
+    }
+    fmpz_factor_clear(found);
+    fmpz_clear(n);
+    return split;
+}
