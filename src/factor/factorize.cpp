@@ -317,7 +317,7 @@ bool take_word_part(const job &j, std::size_t i)
     w.outcome.found_count = 0;
     for (int k = 0; k < f.count && k < max_found; ++k)
         mpz_set_ui(w.outcome.found[w.outcome.found_count++], f.primes[k]);
-    fold_in_found(j, i, "word", 0);
+    fold_in_found(j, i, "n_factor", 0);
     return true;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/progress.h"
 
+#include <cstring>
+
 namespace {
 
 void say_part(progress_view &v, const char *format, const factor_note &note)
@@ -27,8 +29,15 @@ void say_step(progress_view &v, const factor_note &note)
         break;
     case factor_event::split:
         progress_clear(v);
-        std::fprintf(v.err, "  part %d of %d (%zu bits): %s test %d found %lu divisors\n",
-                     note.part, note.parts, note.bits, note.method, note.test, note.count);
+        if (std::strcmp(note.method, "ECM") == 0)
+            std::fprintf(v.err, "  part %d of %d (%zu bits): ECM at %d digits found %lu divisors\n",
+                         note.part, note.parts, note.bits, note.test, note.count);
+        else if (note.test == 0) // rho, the sieve, n_factor
+            std::fprintf(v.err, "  part %d of %d (%zu bits): %s found %lu divisors\n", note.part,
+                         note.parts, note.bits, note.method, note.count);
+        else
+            std::fprintf(v.err, "  part %d of %d (%zu bits): %s test %d found %lu divisors\n",
+                         note.part, note.parts, note.bits, note.method, note.test, note.count);
         break;
     case factor_event::rho:
         say_part(v, "  part %d of %d (%zu bits): Pollard-Brent rho\n", note);

@@ -60,6 +60,125 @@ TEST(factor_known, published_and_chernick_numbers)
     }
 }
 
+// Pseudoprimes that are no Carmichael numbers, with 2 to 10 primes above
+// 99991, and Lucas-Carmichael numbers (p + 1 | N + 1). Built with PARI/GP:
+// products of primes q whose order of b divides 110880, taken from the
+// factors of the cyclotomic numbers Phi_d(b), until b^(N-1) = 1 (mod N) and
+// Korselt's criterion fails; and (6k-1)(12k-1)(18k-1) with all three prime.
+// PARI/GP's factor gave the primes. Random bases find nothing in the
+// first; the strong tests with base b, and the matrix tests with N + 1 in
+// the second, split them.
+TEST(factor_known, pseudoprimes_of_other_kinds)
+{
+    const factored rows[] = {
+        {"base-2 Fermat pseudoprime of 2 primes",
+         "19518618381505781521",
+         {"4278255361", "4562284561"}},
+        {"base-2 Fermat pseudoprime of 3 primes",
+         "1229697956534172278405256821917",
+         {"153649", "33057806959", "242099935645987"}},
+        {"base-2 Fermat pseudoprime of 4 primes",
+         "6585471913731023480279829241555604847747805975194385818170503009",
+         {"153649", "35532364099", "242099935645987", "4982397651178256151338302204762057"}},
+        {"base-2 Fermat pseudoprime of 6 primes",
+         "1994375452620540525856097404669433206201",
+         {"106681", "153649", "201961", "1564921", "4327489", "88959882481"}},
+        {"base-2 Fermat pseudoprime of 8 primes",
+         "7808898898136097420053554483293918627396244919293740088268931626176062"
+         "2093100982957528206549135845407791836381028961",
+         {"106681", "122921", "414721", "54410972897", "44479210368001", "581283643249112959", "2048568835297380486760231", "4982397651178256151338302204762057"}},
+        {"base-2 Fermat pseudoprime of 10 primes",
+         "1293999858866315776028123109076778439094758227486736943746506666055242"
+         "115030405502738277727544247333558327521",
+         {"106681", "312709", "414721", "649657", "7416361", "47392381", "4278255361", "33057806959", "581283643249112959", "4982397651178256151338302204762057"}},
+        {"base-3 Fermat pseudoprime of 2 primes",
+         "127886237560241537016275939521",
+         {"282429005041", "452808441334403281"}},
+        {"base-3 Fermat pseudoprime of 3 primes",
+         "59215104017450993050277519522246145345601",
+         {"47763361", "24127552321", "51383579021948491809121"}},
+        {"base-3 Fermat pseudoprime of 4 primes",
+         "220540796225645300447150250891841",
+         {"430697", "647753", "2108826721", "374857981681"}},
+        {"base-3 Fermat pseudoprime of 6 primes",
+         "28874823810163761089475773581230749035700289370370602435681",
+         {"298801", "530713", "1616161", "21523361", "36214795668330833", "144542918285300809"}},
+        {"base-3 Fermat pseudoprime of 8 primes",
+         "3386740831623369511555804047720636512474500114228120397007686541522861"
+         "0346627847565297721",
+         {"176419", "659671", "3186217", "3369031", "109688713", "2413941289", "24472341743191", "4183739978746243239852385111562221"}},
+        {"base-3 Fermat pseudoprime of 10 primes",
+         "2349046820917823792437844196928976302146606806134148020969730686438201"
+         "844694170433596504163659552917145609770321",
+         {"298801", "530713", "659671", "927001", "1616161", "3369031", "42521761", "144542918285300809", "12812432238302009985937", "56495392933101222275861053369"}},
+        {"Lucas-Carmichael number",
+         "420576101429000791452201290693497679",
+         {"412316878679", "824633757359", "1236950636039"}},
+        {"Lucas-Carmichael number",
+         "420576116025648157311933786160123199",
+         {"412316883449", "824633766899", "1236950650349"}},
+    };
+    unsigned long seed = test_seed(1);
+    SCOPED_TRACE(seed_note(seed));
+    for (const auto &row : rows) {
+        cli_result r = run_factor({"--seed", std::to_string(seed), row.n});
+        EXPECT_EQ(r.out, factor_line(row.n, row.primes)) << row.name;
+        EXPECT_EQ(r.status, 0) << row.name;
+    }
+}
+
+// Composites for each general method, with PARI/GP's factorisations: a
+// word-size semiprime (n_factor), a 35-bit prime beside a 105-bit prime
+// (rho), two 30-digit primes (the sieve), a 25-digit prime beside a
+// 96-digit prime (the curves), and r^3 s^2 for primes of 91 and 81 bits.
+TEST(factor_known, composites_for_each_general_method)
+{
+    const factored rows[] = {
+        {"word-size semiprime",
+         "9223372116311670949",
+         {"2147483659", "4294967311"}},
+        {"35-bit factor of 140 bits",
+         "348449394924683927812433798615821594972849",
+         {"17179881569", "20282409603651670423947251287121"}},
+        {"two 30-digit primes",
+         "30000000000000000000000000096800000000000000000000000003509",
+         {"100000000000000000000000000319", "300000000000000000000000000011"}},
+        {"25-digit factor of 120 digits",
+         "1000000000000000000000007000000000000000000000000000000000000000000000"
+         "00000000000000000000000151000000000000000000001057",
+         {"1000000000000000000000007", "100000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000151"}},
+        {"prime powers",
+         "2772669694120814859578474708765251574239618969478496274644764890255350"
+         "426401176718749471963624144657954677640686081529025112757253",
+         {"1208925819614629174706189", "1208925819614629174706189", "1237940039285380274899124357", "1237940039285380274899124357", "1237940039285380274899124357"}},
+    };
+    for (const auto &row : rows) {
+        cli_result r = run_factor({"--seed", "1", row.n});
+        EXPECT_EQ(r.out, factor_line(row.n, row.primes)) << row.name;
+        EXPECT_EQ(r.status, 0) << row.name;
+    }
+}
+
+// --effort: 0 keeps the curves and the sieve out, 15 stops the curves short
+// of a 25-digit factor (the part is too large for the sieve), and the
+// default finds it. The same seed replays the same steps.
+TEST(factor_known, effort_and_replays)
+{
+    const std::string n = "1000000000000000000000007000000000000000000000000000000000000000000000"
+                          "00000000000000000000000151000000000000000000001057";
+    for (const char *effort : {"--effort=0", "--effort=15"}) {
+        cli_result r = run_factor({"--seed", "1", effort, n});
+        EXPECT_EQ(r.out, n + ": [" + n + "]\n") << effort;
+        EXPECT_EQ(r.status, 1) << effort;
+    }
+    cli_result first = run_factor({"-v", "--seed", "1", n});
+    cli_result again = run_factor({"-v", "--seed", "1", n});
+    EXPECT_EQ(first.status, 0);
+    EXPECT_EQ(first.err, again.err);
+    EXPECT_NE(first.err.find("ECM to 15 digits, up to 25 curves"), std::string::npos) << first.err;
+    EXPECT_NE(first.err.find("digits found 1 divisors"), std::string::npos) << first.err;
+}
+
 } // namespace
 
 namespace {
