@@ -231,6 +231,11 @@ const cli_case cli_cases[] = {
      usage_error("invalid bound of bases '2' (3 to 100000)"), false},
     {"a bound of bases too large", {"--bases=100001", "561"}, "", "", 2,
      usage_error("invalid bound of bases '100001' (3 to 100000)"), false},
+    {"the highest effort", {"--effort=60", "561"}, "", "561: 3 11 17\n", 0, "", false},
+    {"an effort too high", {"--effort=61", "561"}, "", "", 2,
+     usage_error("invalid effort '61' (0 to 60 digits)"), false},
+    {"an effort that is no number", {"--effort=x", "561"}, "", "", 2,
+     usage_error("invalid effort 'x' (0 to 60 digits)"), false},
     {"-- alone reads standard input", {"--"}, "561\n", "561: 3 11 17\n", 0, "", true},
     // Statuses: 2 for bad input, 1 for a part left composite, 2 for both.
     {"a part left composite", {"--effort=0", semiprime}, "", semiprime_line, 1, "", false},
@@ -475,6 +480,11 @@ TEST(factor, small_primes_up_to_the_bound_beside_a_large_prime)
         {"331", "99991", large},
         {"317", "317", "99989", large},
         {"99991", "99991", large},
+        // What is left is the square of a prime near the bound, not a prime.
+        {"2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2",
+         "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2",
+         "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2",
+         "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "2", "99989", "99989"},
         {"2", "3", "99991", large},
     };
     for (const auto &primes : cases) {
