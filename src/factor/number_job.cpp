@@ -3,6 +3,7 @@
 
 #include "factor/factor_line.h"
 #include "factor/json_output.h"
+#include "factor/sieve_method.h"
 
 #include <chrono>
 
@@ -15,6 +16,7 @@ void factor_worker_init(factor_worker &w)
 
 void factor_worker_clear(factor_worker &w)
 {
+    flint_thread_done();
     mpz_clear(w.n);
     kind_scratch_clear(w.kind_work);
     factor_workspace_clear(w.work);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/sieve_method.h"
 
+#include <flint/flint.h>
 #include <flint/fmpz.h>
 #include <flint/fmpz_factor.h>
 #include <flint/qsieve.h>
@@ -21,4 +22,9 @@ bool sieve_find_divisor(mpz_t divisor, const mpz_t m)
     fmpz_factor_clear(found);
     fmpz_clear(n);
     return split;
+}
+
+void flint_thread_done()
+{
+    flint_cleanup();
 }

@@ -10,3 +10,8 @@ inline constexpr int sieve_max_digits = 75;
 // divisor = a proper divisor of m, an odd composite that is no perfect
 // power; false if the sieve found none.
 bool sieve_find_divisor(mpz_t divisor, const mpz_t m);
+
+// FLINT keeps caches per thread (its pool of integers among them); a thread
+// that used FLINT frees them with this before it ends, so that leak
+// checkers find nothing.
+void flint_thread_done();
