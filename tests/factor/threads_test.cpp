@@ -102,6 +102,34 @@ TEST(threads, one_large_number_the_same_on_any_number_of_threads)
     factor_workspace_clear(w);
 }
 
+// With matrix tests alone every test draws from its seed, so a helper that
+// ran a test other than the one asked for, or with another seed, would
+// change the steps.
+TEST(threads, seeded_tests_on_helpers_are_the_ones_asked_for)
+{
+    known_number k = from_bench_file("Carmichael number of 84 primes", "erdos-2253.txt");
+    big n(k.n);
+    const factor_budget matrix_only = {0, 8, 0, 0, 0, 0};
+    factor_workspace w;
+    factor_workspace_init(w);
+    std::string first_steps, first_parts;
+    for (unsigned threads : {1u, 2u, 3u}) {
+        w.threads = threads;
+        std::string steps;
+        factor_observer observer{record, &steps};
+        factorize(w, n, 9, matrix_only, &observer);
+        if (threads == 1) {
+            first_steps = steps;
+            first_parts = parts_text(w.parts);
+            EXPECT_NE(steps.find("matrix N+1"), std::string::npos);
+            continue;
+        }
+        EXPECT_EQ(steps, first_steps) << threads << " threads";
+        EXPECT_EQ(parts_text(w.parts), first_parts) << threads << " threads";
+    }
+    factor_workspace_clear(w);
+}
+
 TEST(threads, helpers_come_from_the_spare_cores)
 {
     // With no core to spare, a large number runs on the calling thread
