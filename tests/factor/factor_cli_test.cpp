@@ -530,6 +530,14 @@ TEST(factor, verbose_counts)
     EXPECT_EQ(r.out, factor_line(n, primes));
 }
 
+// Below 2^64 FLINT's n_factor does it all at once: no test, no rho.
+TEST(factor, word_size_numbers_at_once)
+{
+    cli_result r = run_factor({"-v", "-s", "4", "9223372116311670949"});
+    EXPECT_EQ(r.out, "9223372116311670949: 2147483659 4294967311\n");
+    EXPECT_EQ(r.err, "brovanten-factor: seed 4\nbrovanten-factor: 64 bits, 0 prime factors below 100000\n");
+}
+
 // On a terminal the progress line starts at 1024 bits.
 TEST(factor, progress_line_from_1024_bits)
 {

@@ -164,7 +164,7 @@ TEST(factor_known, composites_for_each_general_method)
 }
 
 // --effort: 0 keeps the curves and the sieve out (a product of two 30-digit
-// primes stays whole), 15 stops the curves short of a 25-digit factor (the
+// primes stays whole, which the sieve splits with --effort=15), 15 stops the curves short of a 25-digit factor (the
 // part is too large for the sieve), and the default finds it. The same seed replays the same steps.
 TEST(factor_known, effort_and_replays)
 {
@@ -178,6 +178,9 @@ TEST(factor_known, effort_and_replays)
     const std::string sieve_only = "30000000000000000000000000096800000000000000000000000003509";
     cli_result r = run_factor({"--effort=0", sieve_only});
     EXPECT_EQ(r.out, sieve_only + ": [" + sieve_only + "]\n");
+    // Curves to 15 digits cannot find a 30-digit factor: the sieve does.
+    r = run_factor({"--effort=15", sieve_only});
+    EXPECT_EQ(r.out, sieve_only + ": 100000000000000000000000000319 300000000000000000000000000011\n");
     cli_result first = run_factor({"-v", "--seed", "1", n});
     cli_result again = run_factor({"-v", "--seed", "1", n});
     EXPECT_EQ(first.status, 0);
