@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/batch.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
@@ -10,6 +11,10 @@
 #include <vector>
 
 namespace {
+
+// How long the printer waits for the next job before it flushes the lines
+// it has printed.
+constexpr std::chrono::milliseconds flush_after{20};
 
 struct slot {
     std::unique_ptr<number_job> job;
@@ -80,7 +85,7 @@ void work(queue &q, const job_settings &settings, bool verbose)
 } // namespace
 
 void run_batch(unsigned threads, const job_settings &settings, bool verbose,
-               const token_source &next, const job_sink &print)
+               const token_source &next, const job_sink &print, const output_flush &flush)
 {
     queue q;
     std::vector<std::thread> workers;
@@ -98,10 +103,18 @@ void run_batch(unsigned threads, const job_settings &settings, bool verbose,
                 std::unique_lock<std::mutex> hold(q.lock);
                 if (q.slots.empty())
                     return;
-                if (q.slots.size() > keep)
-                    q.job_done.wait(hold, [&] { return q.slots.front().done; });
-                else if (!q.slots.front().done)
+                auto front_done = [&] { return q.slots.front().done; };
+                if (q.slots.size() > keep) {
+                    if (!q.job_done.wait_for(hold, flush_after, front_done)) {
+                        hold.unlock();
+                        if (printing && !flush())
+                            printing = false;
+                        hold.lock();
+                        q.job_done.wait(hold, front_done);
+                    }
+                } else if (!front_done()) {
                     return;
+                }
                 front = std::move(q.slots.front().job);
                 q.slots.pop_front();
             }

@@ -13,8 +13,11 @@
 using token_source = std::function<bool(input_token &t)>;
 // Prints a finished job; false stops the batch (a write error).
 using job_sink = std::function<bool(const number_job &job)>;
+// Flushes what was printed; false stops the batch.
+using output_flush = std::function<bool()>;
 
 // With --verbose each job's steps are kept and printed with its result, so
 // that the transcript is in input order too. There is no progress line.
+// Printed lines are flushed when the next one keeps the printer waiting.
 void run_batch(unsigned threads, const job_settings &settings, bool verbose,
-               const token_source &next, const job_sink &print);
+               const token_source &next, const job_sink &print, const output_flush &flush);

@@ -62,25 +62,48 @@ factor_budget budget_for_effort(int effort)
 // What the run has printed and seen so far.
 struct command {
     const factor_io &io;
+    bool verbose;
     int status;
     bool write_failed;
 };
 
-// Prints a job's messages and lines, flushed at once; a write error is
-// said once, as coreutils says it, and stops the run.
+// A write error is said once, as coreutils says it, and stops the run.
+bool check_output(command &c, bool flush)
+{
+    if (c.write_failed)
+        return false;
+    if ((!flush || std::fflush(c.io.out) == 0) && !std::ferror(c.io.out))
+        return true;
+    int error = errno;
+    std::fprintf(c.io.err, "brovanten-factor: write error: %s\n", std::strerror(error));
+    c.write_failed = true;
+    c.status = status_trouble;
+    return false;
+}
+
+// Prints a job's messages and lines. Standard output is flushed before any
+// message, so that the two streams keep their order, and after every line
+// of a verbose run, whose steps go out as they happen; otherwise lines wait
+// in the buffer until the input would wait or a large number comes.
 bool print_job(command &c, const number_job &job)
 {
-    std::fputs(job.err.c_str(), c.io.err);
-    std::fputs(job.out.c_str(), c.io.out);
-    if (std::fflush(c.io.out) != 0 || std::ferror(c.io.out)) {
-        int error = errno;
-        std::fprintf(c.io.err, "brovanten-factor: write error: %s\n", std::strerror(error));
-        c.write_failed = true;
-        c.status = status_trouble;
-        return false;
+    if (!job.err.empty()) {
+        if (!check_output(c, true))
+            return false;
+        std::fputs(job.err.c_str(), c.io.err);
     }
+    std::fputs(job.out.c_str(), c.io.out);
+    if (!check_output(c, c.verbose))
+        return false;
     c.status = std::max(c.status, job.status);
     return true;
+}
+
+// Numbers below 2^64 take microseconds; any larger one may take long
+// enough that the lines before it should be out first.
+bool may_take_long(const input_token &t)
+{
+    return t.digit_count >= 20;
 }
 
 int usage_error(const factor_io &io, const std::string &message)
@@ -116,7 +139,7 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
         break;
     }
 
-    command c{io, status_complete, false};
+    command c{io, options.verbose, status_complete, false};
     unsigned threads = options.threads;
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
@@ -128,7 +151,7 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
     int next_argument = options.first_number;
     token_source next = [&](input_token &t) {
         if (options.first_number == argc)
-            return next_token(t, io.in);
+            return next_token(t, io.in, io.out);
         if (next_argument == argc)
             return false;
         token_from_argument(t, argv[next_argument++]);
@@ -137,7 +160,9 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
 
     if (threads > 1) {
         run_batch(threads, settings, options.verbose, next,
-                  [&](const number_job &job) { return print_job(c, job); });
+                  [&](const number_job &job) { return print_job(c, job); },
+                  [&] { return check_output(c, true); });
+        check_output(c, true);
         return c.status;
     }
     // One worker: its steps and the progress line go out as they happen.
@@ -147,9 +172,12 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
     progress_start(view, io.err, options.verbose, io.err_is_terminal);
     number_job job;
     while (!c.write_failed && next(job.token)) {
+        if (may_take_long(job.token) && !check_output(c, true))
+            break;
         run_number_job(job, w, settings, view);
         print_job(c, job);
     }
+    check_output(c, true);
     factor_worker_clear(w);
     return c.status;
 }

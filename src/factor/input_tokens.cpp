@@ -12,6 +12,25 @@ bool is_blank(int c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// Whether the next getc would have to read from the file itself, and so
+// perhaps wait. Without a look into the buffer, every read might.
+bool input_drained(std::FILE *in)
+{
+#ifdef __GLIBC__
+    return in->_IO_read_ptr >= in->_IO_read_end;
+#else
+    (void)in;
+    return true;
+#endif
+}
+
+int read_char(std::FILE *in, std::FILE *waiting)
+{
+    if (input_drained(in))
+        std::fflush(waiting);
+    return std::getc(in);
+}
+
 } // namespace
 
 void token_start(input_token &t)
@@ -53,17 +72,17 @@ void token_from_argument(input_token &t, const char *argument)
         token_add(t, *argument);
 }
 
-bool next_token(input_token &t, std::FILE *in)
+bool next_token(input_token &t, std::FILE *in, std::FILE *waiting)
 {
     token_start(t);
     int c;
-    while ((c = std::getc(in)) != EOF && is_blank(c)) {
+    while ((c = read_char(in, waiting)) != EOF && is_blank(c)) {
     }
     if (c == EOF)
         return false;
     do
         token_add(t, static_cast<char>(c));
-    while ((c = std::getc(in)) != EOF && !is_blank(c));
+    while ((c = read_char(in, waiting)) != EOF && !is_blank(c));
     return true;
 }
 

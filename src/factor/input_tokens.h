@@ -35,8 +35,10 @@ void token_add(input_token &t, char c);
 void token_from_argument(input_token &t, const char *argument);
 
 // The next token of in, skipping blanks (space, tab, CR, LF, VT, FF): false
-// at the end of input.
-bool next_token(input_token &t, std::FILE *in);
+// at the end of input. Before a read that may wait for more input, waiting
+// is flushed, so that the answers so far reach a reader that is also the
+// writer.
+bool next_token(input_token &t, std::FILE *in, std::FILE *waiting);
 
 // n = the token's value when it is a number within the limit.
 token_verdict token_value(mpz_t n, const input_token &t);

@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// Numbers that fit in a machine word, by FLINT's n_factor: trial division,
-// then its own methods, every factor proven prime (below 2^64 its
-// Baillie-PSW test is a proof).
+// Numbers that fit in a machine word: trial division by the primes below
+// 1024 with a multiply in place of each division, then Pollard's rho in
+// Brent's form, in Montgomery arithmetic with the gcd taken once per batch
+// of steps; every factor proven prime by word_is_prime.
 #pragma once
 
-#include <gmp.h>
+#include "factor/word_montgomery.h"
 
-// The prime factors of n (1 < n < 2^64) with their powers:
+// The prime factors of n (1 < n < 2^64), ascending, with their powers:
 // primes[0 .. count-1], powers likewise. At most 15 distinct primes.
 struct word_factors {
     int count;
-    unsigned long primes[15];
-    unsigned long powers[15];
+    u64 primes[15];
+    unsigned powers[15];
 };
 
-void word_factor(word_factors &f, unsigned long n);
+void word_factor(word_factors &f, u64 n);
