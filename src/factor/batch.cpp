@@ -30,7 +30,27 @@ struct queue {
     bool closed = false;    // no more slots will come
 };
 
-// A worker's verbose steps go to a stream in memory, handed to each job.
+// The job's verbose steps go to a stream in memory, then before its
+// messages.
+void run_keeping_steps(number_job &job, factor_worker &w, const job_settings &settings,
+                       bool verbose)
+{
+    progress_view view;
+    if (!verbose) {
+        progress_start(view, nullptr, false, false);
+        run_number_job(job, w, settings, view);
+        return;
+    }
+    char *steps = nullptr;
+    std::size_t size = 0;
+    std::FILE *stream = open_memstream(&steps, &size);
+    progress_start(view, stream, verbose, false);
+    run_number_job(job, w, settings, view);
+    std::fclose(stream);
+    job.err.insert(0, steps, size);
+    std::free(steps);
+}
+
 void work(queue &q, const job_settings &settings, bool verbose)
 {
     factor_worker w;
@@ -57,20 +77,12 @@ void work(queue &q, const job_settings &settings, bool verbose)
             if (job == nullptr)
                 break; // closed and nothing left to claim
         }
-        char *steps = nullptr;
-        std::size_t size = 0;
-        std::FILE *stream = open_memstream(&steps, &size);
-        progress_view view;
-        progress_start(view, stream, verbose, false);
         // A busy worker holds one core; the rest are spare for helpers.
         if (settings.spare_cores != nullptr)
             --*settings.spare_cores;
-        run_number_job(*job, w, settings, view);
+        run_keeping_steps(*job, w, settings, verbose);
         if (settings.spare_cores != nullptr)
             ++*settings.spare_cores;
-        std::fclose(stream);
-        job->err.insert(0, steps, size);
-        std::free(steps);
         {
             std::lock_guard<std::mutex> hold(q.lock);
             for (auto &s : q.slots)
@@ -123,17 +135,31 @@ void run_batch(unsigned threads, const job_settings &settings, bool verbose,
         }
     };
 
+    wait_hook finish_all = [&] {
+        drain(0);
+        if (printing && !flush())
+            printing = false;
+    };
+    // The reader does quick numbers itself: handing one over would cost
+    // more than factoring it. Their slots join the queue done.
+    factor_worker own;
+    factor_worker_init(own);
     for (;;) {
         auto job = std::make_unique<number_job>();
-        if (!printing || !next(job->token))
+        if (!printing || !next(job->token, finish_all))
             break;
+        bool quick = token_is_quick(job->token);
+        if (quick)
+            run_keeping_steps(*job, own, settings, verbose);
         {
             std::lock_guard<std::mutex> hold(q.lock);
-            q.slots.push_back({std::move(job), false, false});
+            q.slots.push_back({std::move(job), quick, quick});
         }
-        q.work_ready.notify_one();
+        if (!quick)
+            q.work_ready.notify_one();
         drain(in_flight);
     }
+    factor_worker_clear(own);
     {
         std::lock_guard<std::mutex> hold(q.lock);
         q.closed = true;

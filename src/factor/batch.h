@@ -9,8 +9,9 @@
 
 #include <functional>
 
-// Fills t with the next token; false at the end of the input.
-using token_source = std::function<bool(input_token &t)>;
+// Fills t with the next token; false at the end of the input. Before the
+// reading waits for input, before_wait is called.
+using token_source = std::function<bool(input_token &t, const wait_hook &before_wait)>;
 // Prints a finished job; false stops the batch (a write error).
 using job_sink = std::function<bool(const number_job &job)>;
 // Flushes what was printed; false stops the batch.
@@ -18,6 +19,8 @@ using output_flush = std::function<bool()>;
 
 // With --verbose each job's steps are kept and printed with its result, so
 // that the transcript is in input order too. There is no progress line.
-// Printed lines are flushed when the next one keeps the printer waiting.
+// Printed lines are flushed when the next one keeps the printer waiting,
+// and every number in flight is finished and printed before the reading
+// waits for input.
 void run_batch(unsigned threads, const job_settings &settings, bool verbose,
                const token_source &next, const job_sink &print, const output_flush &flush);

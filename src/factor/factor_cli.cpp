@@ -92,18 +92,11 @@ bool print_job(command &c, const number_job &job)
             return false;
         std::fputs(job.err.c_str(), c.io.err);
     }
-    std::fputs(job.out.c_str(), c.io.out);
+    std::fwrite(job.out.data(), 1, job.out.size(), c.io.out);
     if (!check_output(c, c.verbose))
         return false;
     c.status = std::max(c.status, job.status);
     return true;
-}
-
-// Numbers below 2^64 take microseconds; any larger one may take long
-// enough that the lines before it should be out first.
-bool may_take_long(const input_token &t)
-{
-    return t.digit_count >= 20;
 }
 
 int usage_error(const factor_io &io, const std::string &message)
@@ -149,9 +142,9 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
     if (options.verbose)
         std::fprintf(io.err, "brovanten-factor: seed %lu\n", options.seed);
     int next_argument = options.first_number;
-    token_source next = [&](input_token &t) {
+    token_source next = [&](input_token &t, const wait_hook &before_wait) {
         if (options.first_number == argc)
-            return next_token(t, io.in, io.out);
+            return next_token(t, io.in, before_wait);
         if (next_argument == argc)
             return false;
         token_from_argument(t, argv[next_argument++]);
@@ -171,8 +164,10 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
     progress_view view;
     progress_start(view, io.err, options.verbose, io.err_is_terminal);
     number_job job;
-    while (!c.write_failed && next(job.token)) {
-        if (may_take_long(job.token) && !check_output(c, true))
+    wait_hook flush = [&] { check_output(c, true); };
+    while (!c.write_failed && next(job.token, flush)) {
+        // A large number may take long: the lines before it go out first.
+        if (!token_is_quick(job.token) && !check_output(c, true))
             break;
         run_number_job(job, w, settings, view);
         print_job(c, job);

@@ -19,3 +19,31 @@ std::string factor_line_text(const mpz_t n, const std::vector<factor_part> &part
     }
     return line + "\n";
 }
+
+namespace {
+
+void append_word(std::string &text, u64 x)
+{
+    char digits[20];
+    char *start = digits + sizeof digits;
+    do {
+        *--start = static_cast<char>('0' + x % 10);
+        x /= 10;
+    } while (x != 0);
+    text.append(start, digits + sizeof digits);
+}
+
+} // namespace
+
+void append_word_line(std::string &line, u64 n, const word_factors &f)
+{
+    append_word(line, n);
+    line += ':';
+    for (int k = 0; k < f.count; ++k) {
+        for (unsigned e = 0; e < f.powers[k]; ++e) {
+            line += ' ';
+            append_word(line, f.primes[k]);
+        }
+    }
+    line += '\n';
+}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "factor/factor_parts.h"
+#include "factor/word_factor.h"
 
 #include <gmp.h>
 #include <string>
@@ -13,3 +14,6 @@
 // The line with its line feed; parts must be ascending, as factorize()
 // leaves them.
 std::string factor_line_text(const mpz_t n, const std::vector<factor_part> &parts);
+
+// The same line for n below 2^64 and its factors, appended to line.
+void append_word_line(std::string &line, u64 n, const word_factors &f);

@@ -306,7 +306,7 @@ void work_on(const job &j, std::size_t i)
     }
 }
 
-// A composite part that fits a word goes to n_factor; its primes split it.
+// A composite part that fits a word goes to word_factor; its primes split it.
 bool take_word_part(const job &j, std::size_t i)
 {
     factor_workspace &w = j.w;
@@ -317,7 +317,7 @@ bool take_word_part(const job &j, std::size_t i)
     w.outcome.found_count = 0;
     for (int k = 0; k < f.count && k < max_found; ++k)
         mpz_set_ui(w.outcome.found[w.outcome.found_count++], f.primes[k]);
-    fold_in_found(j, i, "n_factor", 0);
+    fold_in_found(j, i, "word-size rho", 0);
     return true;
 }
 

@@ -34,8 +34,9 @@
 //     the curve levels up to a third of the part's digits, since the sieve
 //     is quicker than the rest of them there).
 //  6. A part whose budget is spent stays composite.
-// Numbers below 2^64 go to FLINT's n_factor at once, and so does any
-// composite part that fits a word.
+// Numbers below 2^64 go to word_factor at once (trial division, rho and
+// proven strong tests in machine words), and so does any composite part
+// that fits a word.
 // Every part reported prime passed mpz_probab_prime_p (Baillie-PSW).
 //
 // The steps go in one fixed order: always the first part that needs work,

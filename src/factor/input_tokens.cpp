@@ -2,6 +2,7 @@
 #include "factor/input_tokens.h"
 
 #include <cctype>
+#include <sys/stat.h>
 
 namespace {
 
@@ -24,10 +25,16 @@ bool input_drained(std::FILE *in)
 #endif
 }
 
-int read_char(std::FILE *in, std::FILE *waiting)
+bool may_wait(std::FILE *in)
 {
-    if (input_drained(in))
-        std::fflush(waiting);
+    struct stat status;
+    return fstat(fileno(in), &status) != 0 || !S_ISREG(status.st_mode);
+}
+
+int read_char(std::FILE *in, const wait_hook &before_wait)
+{
+    if (input_drained(in) && may_wait(in))
+        before_wait();
     return std::getc(in);
 }
 
@@ -72,17 +79,17 @@ void token_from_argument(input_token &t, const char *argument)
         token_add(t, *argument);
 }
 
-bool next_token(input_token &t, std::FILE *in, std::FILE *waiting)
+bool next_token(input_token &t, std::FILE *in, const wait_hook &before_wait)
 {
     token_start(t);
     int c;
-    while ((c = read_char(in, waiting)) != EOF && is_blank(c)) {
+    while ((c = read_char(in, before_wait)) != EOF && is_blank(c)) {
     }
     if (c == EOF)
         return false;
     do
         token_add(t, static_cast<char>(c));
-    while ((c = read_char(in, waiting)) != EOF && !is_blank(c));
+    while ((c = read_char(in, before_wait)) != EOF && !is_blank(c));
     return true;
 }
 
@@ -97,6 +104,18 @@ token_verdict token_value(mpz_t n, const input_token &t)
     else
         mpz_set_str(n, t.digits.c_str(), 10);
     return token_verdict::number;
+}
+
+bool token_word_value(std::uint64_t &n, const input_token &t)
+{
+    if (!t.well_formed || !t.has_digit || t.digit_count > 20)
+        return false;
+    if (t.digit_count == 20 && t.digits > "18446744073709551615")
+        return false;
+    n = 0;
+    for (char c : t.digits)
+        n = 10 * n + static_cast<std::uint64_t>(c - '0');
+    return true;
 }
 
 std::string quoted_token(const input_token &t)

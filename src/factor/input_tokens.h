@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <gmp.h>
 #include <string>
 
@@ -34,14 +36,27 @@ void token_add(input_token &t, char c);
 // The argument as a token: leading spaces skipped, every other byte kept.
 void token_from_argument(input_token &t, const char *argument);
 
+// Called before a read that may wait for more input: a pipe or a terminal
+// whose buffered bytes are used up. The answers so far must then be out,
+// for the writer of the input may be waiting for them.
+using wait_hook = std::function<void()>;
+
 // The next token of in, skipping blanks (space, tab, CR, LF, VT, FF): false
-// at the end of input. Before a read that may wait for more input, waiting
-// is flushed, so that the answers so far reach a reader that is also the
-// writer.
-bool next_token(input_token &t, std::FILE *in, std::FILE *waiting);
+// at the end of input.
+bool next_token(input_token &t, std::FILE *in, const wait_hook &before_wait);
 
 // n = the token's value when it is a number within the limit.
 token_verdict token_value(mpz_t n, const input_token &t);
+
+// Fewer than 20 significant digits: a number below 2^64, factored in
+// microseconds.
+inline bool token_is_quick(const input_token &t)
+{
+    return t.digit_count < 20;
+}
+
+// n = the token's value when it is a number below 2^64.
+bool token_word_value(std::uint64_t &n, const input_token &t);
 
 // The token as messages name it: quoted, non-printing bytes as '?', cut
 // after 40 bytes with its length in characters.

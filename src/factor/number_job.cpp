@@ -34,6 +34,21 @@ void refuse(number_job &job, const job_settings &settings, const char *verb, con
         job.out = json_error_line(job.token, why);
 }
 
+// A plain line for a number below 2^64, without building it as a big
+// number: what a stream of millions of small numbers spends its time on.
+bool plain_word_job(number_job &job, const job_settings &settings, const progress_view &view)
+{
+    u64 n;
+    if (settings.json || settings.kind || view.verbose || !token_word_value(n, job.token))
+        return false;
+    word_factors f;
+    f.count = 0;
+    if (n > 1)
+        word_factor(f, n);
+    append_word_line(job.out, n, f);
+    return true;
+}
+
 } // namespace
 
 void run_number_job(number_job &job, factor_worker &w, const job_settings &settings,
@@ -42,6 +57,8 @@ void run_number_job(number_job &job, factor_worker &w, const job_settings &setti
     job.out.clear();
     job.err.clear();
     job.status = 0;
+    if (plain_word_job(job, settings, view))
+        return;
     switch (token_value(w.n, job.token)) {
     case token_verdict::not_a_number:
         refuse(job, settings, "is", "not a non-negative decimal integer");

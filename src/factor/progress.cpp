@@ -32,7 +32,7 @@ void say_step(progress_view &v, const factor_note &note)
         if (std::strcmp(note.method, "ECM") == 0)
             std::fprintf(v.err, "  part %d of %d (%zu bits): ECM at %d digits found %lu divisors\n",
                          note.part, note.parts, note.bits, note.test, note.count);
-        else if (note.test == 0) // rho, the sieve, n_factor
+        else if (note.test == 0) // rho, the sieve, word-size rho
             std::fprintf(v.err, "  part %d of %d (%zu bits): %s found %lu divisors\n", note.part,
                          note.parts, note.bits, note.method, note.count);
         else

@@ -132,7 +132,7 @@ TEST(factor_known, pseudoprimes_of_other_kinds)
 }
 
 // Composites for each general method, with PARI/GP's factorisations: a
-// word-size semiprime (n_factor), a 35-bit prime beside a 105-bit prime
+// word-size semiprime (word_factor), a 35-bit prime beside a 105-bit prime
 // (rho), two 30-digit primes (the sieve), a 25-digit prime beside a
 // 96-digit prime (the curves), and r^3 s^2 for primes of 91 and 81 bits.
 TEST(factor_known, composites_for_each_general_method)
