@@ -8,7 +8,8 @@
 
 namespace {
 
-enum { version_option = 256, kind_option, bases_option, json_option, effort_option };
+enum { version_option = 256, kind_option, bases_option, json_option, effort_option,
+       prove_option };
 
 const option long_options[] = {
     {"seed", required_argument, nullptr, 's'},
@@ -20,6 +21,7 @@ const option long_options[] = {
     {"json", no_argument, nullptr, json_option},
     {"bases", required_argument, nullptr, bases_option},
     {"effort", required_argument, nullptr, effort_option},
+    {"prove", no_argument, nullptr, prove_option},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -47,6 +49,7 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
     options.threads = 1;
     options.kind_bases = 100;
     options.effort = -1;
+    options.prove = false;
     // getopt keeps its place in globals: 0 starts afresh, so that every call
     // parses its own argv. Its own messages are off; ours go where the
     // caller's standard error is.
@@ -106,6 +109,9 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
             options.effort = static_cast<int>(digits);
             break;
         }
+        case prove_option:
+            options.prove = true;
+            break;
         case ':':
             message = std::string("option '") + argv[optind - 1] + "' needs a value";
             return options_verdict::error;

@@ -14,6 +14,7 @@ struct factor_options {
     unsigned long kind_bases; // its prime bases are those below this
     unsigned threads;        // workers; 0 for one per core
     int effort;              // --effort's digit level, or -1 when not given
+    bool prove;              // every printed prime proven
     int first_number;        // argv[first_number .. argc) are the numbers
 };
 

@@ -4,6 +4,7 @@
 #include "factor/factor_line.h"
 #include "factor/json_output.h"
 #include "factor/sieve_method.h"
+#include "report/number_text.h"
 
 #include <chrono>
 
@@ -49,6 +50,30 @@ bool plain_word_job(number_job &job, const job_settings &settings, const progres
     return true;
 }
 
+// Proves every prime part; one that fails is composite after all, and
+// stays in brackets with a message. False when one failed.
+bool prove_parts(number_job &job, std::vector<factor_part> &parts, const mpz_t n,
+                 prime_prover prove, const progress_view &view)
+{
+    bool all_proven = true;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        factor_part &p = parts[i];
+        if (p.state != part_state::prime)
+            continue;
+        prime_proof how = prove(p.value);
+        if (how == prime_proof::failed) {
+            p.state = part_state::unsplit;
+            all_proven = false;
+            job.err += "brovanten-factor: " + decimal_text(n) + ": " + decimal_text(p.value) +
+                       " passed Baillie-PSW but failed its primality proof\n";
+        } else if (view.verbose) {
+            std::fprintf(view.err, "  part %zu of %zu (%zu bits) proven prime: %s\n", i + 1,
+                         parts.size(), mpz_sizeinbase(p.value, 2), prime_proof_name(how));
+        }
+    }
+    return all_proven;
+}
+
 } // namespace
 
 void run_number_job(number_job &job, factor_worker &w, const job_settings &settings,
@@ -75,8 +100,10 @@ void run_number_job(number_job &job, factor_worker &w, const job_settings &setti
     auto start = std::chrono::steady_clock::now();
     bool complete = factorize(w.work, w.n, settings.seed, settings.budget,
                               progress_for_number(view, w.n, observer));
-    std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     progress_clear(view);
+    if (settings.prove != nullptr && !prove_parts(job, w.work.parts, w.n, settings.prove, view))
+        complete = false;
+    std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     if (settings.kind)
         classify(w.verdicts, w.n, w.work.parts, complete, settings.kind_bases, w.kind_work);
     if (settings.json) {

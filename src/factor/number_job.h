@@ -7,6 +7,7 @@
 #include "factor/factorize.h"
 #include "factor/input_tokens.h"
 #include "factor/kind.h"
+#include "factor/prime_proof.h"
 #include "factor/progress.h"
 
 #include <atomic>
@@ -22,6 +23,7 @@ struct job_settings {
     unsigned threads;               // at most, on one number
     std::atomic<int> *spare_cores;  // shared by the workers of a batch
     factor_budget budget;
+    prime_prover prove;             // nullptr unless --prove
 };
 
 struct number_job {

@@ -20,7 +20,11 @@ void say_step(progress_view &v, const factor_note &note)
                      note.bits, note.count);
         break;
     case factor_event::prime:
-        say_part(v, "  part %d of %d (%zu bits) is a probable prime\n", note);
+        // Below 2^64 the test is a proof.
+        if (note.bits <= 64)
+            say_part(v, "  part %d of %d (%zu bits) is prime\n", note);
+        else
+            say_part(v, "  part %d of %d (%zu bits) is a probable prime\n", note);
         break;
     case factor_event::perfect_power:
         progress_clear(v);
