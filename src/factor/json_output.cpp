@@ -76,7 +76,7 @@ std::string json_number_line(const mpz_t n, const std::vector<factor_part> &part
         std::string value = decimal_text(p.value);
         if (p.state == part_state::prime) {
             // Baillie-PSW has no counterexample below 2^64: there it is a proof.
-            bool proven = mpz_sizeinbase(p.value, 2) <= 64;
+            bool proven = run.proved || mpz_sizeinbase(p.value, 2) <= 64;
             factors.push_back({{"prime", value}, {"exponent", p.power}, {"proven", proven}});
         } else {
             composite.push_back({{"value", value}, {"exponent", p.power}});

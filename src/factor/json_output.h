@@ -18,6 +18,7 @@ struct json_run {
     unsigned long seed;
     double seconds;
     const number_kind *kind; // nullptr without --kind
+    bool proved;             // --prove proved every prime
 };
 
 // {"number", "factors": [{"prime", "exponent", "proven"}], "complete",

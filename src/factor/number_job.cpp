@@ -107,7 +107,8 @@ void run_number_job(number_job &job, factor_worker &w, const job_settings &setti
     if (settings.kind)
         classify(w.verdicts, w.n, w.work.parts, complete, settings.kind_bases, w.kind_work);
     if (settings.json) {
-        json_run run{settings.seed, took.count(), settings.kind ? &w.verdicts : nullptr};
+        json_run run{settings.seed, took.count(), settings.kind ? &w.verdicts : nullptr,
+                     settings.prove != nullptr};
         job.out = json_number_line(w.n, w.work.parts, complete, run);
     } else {
         job.out = factor_line_text(w.n, w.work.parts);

@@ -33,6 +33,9 @@ const shell_case shell_cases[] = {
     {"help", "{} --help | head -n 1", "Usage: brovanten-factor [OPTION]... [N]...\n", 0},
     // One message on standard error, then the command stops with status 2.
     {"a full disk", "{} 561 1105 x 2>&1 >/dev/full", "brovanten-factor: write error: No space left on device\n", 2},
+    // Only the last flush, at the end, meets the error.
+    {"a full disk after a few lines", "{} 561 1105 2>&1 >/dev/full", "brovanten-factor: write error: No space left on device\n", 2},
+    {"a full disk after a few lines, two workers", "{} -j2 561 1105 2>&1 >/dev/full", "brovanten-factor: write error: No space left on device\n", 2},
     {"standard output closed", "{} 561 2>&1 >&-", "brovanten-factor: write error: Bad file descriptor\n", 2},
     // A reader that goes away ends the command silently, as it ends factor:
     // the input never ends, so only SIGPIPE can stop it.
@@ -64,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(process, factor_shell, ::testing::ValuesIn(shell_cases)
 // Starts the binary with options, writes input to it and returns the
 // first line it prints within ten seconds, with standard input still open;
 // then kills it.
-std::string first_line_while_running(const char *option, const std::string &input)
+std::string first_line_while_running(const char *option, const char *threads, const std::string &input)
 {
     int to_child[2], from_child[2];
     if (pipe(to_child) != 0 || pipe(from_child) != 0)
@@ -77,7 +80,8 @@ std::string first_line_while_running(const char *option, const std::string &inpu
         dup2(from_child[1], 1);
         close(to_child[1]);
         close(from_child[0]);
-        execl(BROVANTEN_FACTOR_BINARY, "brovanten-factor", option, static_cast<char *>(nullptr));
+        execl(BROVANTEN_FACTOR_BINARY, "brovanten-factor", option, threads,
+              static_cast<char *>(nullptr));
         _exit(127);
     }
     close(to_child[0]);
@@ -106,11 +110,15 @@ std::string first_line_while_running(const char *option, const std::string &inpu
 // primes, beyond any curve's reach in ten seconds).
 TEST(process, lines_are_out_before_any_wait)
 {
-    EXPECT_EQ(first_line_while_running("--effort=25", "561\n"), "561: 3 11 17\n");
+    for (const char *threads : {"-j1", "-j2"})
+        EXPECT_EQ(first_line_while_running("--effort=25", threads, "561\n"), "561: 3 11 17\n") << threads;
     // nextprime(10^79) * nextprime(3 * 10^79), from PARI/GP.
     std::string product = "30000000000000000000000000000000000000000000000000000000000000000000000000000428"
                           "0000000000000000000000000000000000000000000000000000000000000000000000000013769";
-    EXPECT_EQ(first_line_while_running("--effort=60", "561 " + product + "\n"), "561: 3 11 17\n");
+    for (const char *threads : {"-j1", "-j2"})
+        EXPECT_EQ(first_line_while_running("--effort=60", threads, "561 " + product + "\n"),
+                  "561: 3 11 17\n")
+            << threads;
 }
 
 std::string output_of(const std::string &command)

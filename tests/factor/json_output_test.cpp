@@ -64,12 +64,17 @@ TEST(json_output, every_kind_of_line)
     EXPECT_EQ(lines[5]["input"], std::string(40, '7'));
 }
 
+// Above 64 bits a prime is proven with --prove only.
 TEST(json_output, probable_primes_above_64_bits)
 {
-    cli_result r = run_factor({"--json", "170141183460469231731687303715884105727"});
-    json line = json::parse(r.out);
-    EXPECT_EQ(line["factors"][0]["proven"], false);
-    EXPECT_EQ(line["factors"][0]["prime"], "170141183460469231731687303715884105727");
+    for (bool prove : {false, true}) {
+        std::vector<std::string> args = {"--json", "170141183460469231731687303715884105727"};
+        if (prove)
+            args.push_back("--prove");
+        json line = json::parse(run_factor(args).out);
+        EXPECT_EQ(line["factors"][0]["proven"], prove);
+        EXPECT_EQ(line["factors"][0]["prime"], "170141183460469231731687303715884105727");
+    }
 }
 
 // Bytes that are no text are shown as '?', so that the line stays valid JSON.
