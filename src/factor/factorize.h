@@ -31,7 +31,7 @@
 //     number of steps (see rho_full_bits), then the general methods: the
 //     elliptic curves level by level up to the budget's digits, and the
 //     quadratic sieve on parts of up to its sieve digits (before that only
-//     the curve levels up to a third of the part's digits, since the sieve
+//     the curve levels up to a quarter of the part's digits, since the sieve
 //     is quicker than the rest of them there).
 //  6. A part whose budget is spent stays composite.
 // Numbers below 2^64 go to word_factor at once (trial division, rho and

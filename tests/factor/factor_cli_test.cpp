@@ -531,7 +531,7 @@ TEST(factor, verbose_counts)
     EXPECT_EQ(r.out, factor_line(n, primes));
 }
 
-// Below 2^64 FLINT's n_factor does it all at once: no test, no rho.
+// Below 2^64 the word-size path does it all at once: no test, no rho.
 TEST(factor, word_size_numbers_at_once)
 {
     cli_result r = run_factor({"-v", "-s", "4", "9223372116311670949"});
