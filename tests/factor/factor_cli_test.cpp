@@ -390,6 +390,18 @@ TEST(factor, verbose_seed_replays)
     EXPECT_NE(a.err.find("  part 1 of 2 (42 bits) is prime\n"), std::string::npos) << a.err;
 }
 
+// A prime part below 2^64 is said to be prime, one above it probable:
+// 3 times the largest prime below 2^64, and 3 times the first above.
+TEST(factor, primes_below_2_64_are_said_prime)
+{
+    cli_result below = run_factor({"-v", "55340232221128654671"});
+    EXPECT_NE(below.err.find("  part 2 of 2 (64 bits) is prime\n"), std::string::npos) << below.err;
+    cli_result above = run_factor({"-v", "55340232221128654887"});
+    EXPECT_EQ(above.out, "55340232221128654887: 3 18446744073709551629\n");
+    EXPECT_NE(above.err.find("  part 2 of 2 (65 bits) is a probable prime\n"), std::string::npos)
+        << above.err;
+}
+
 // On a terminal a long number gets a progress line, cleared before the
 // result; elsewhere standard error stays quiet.
 TEST(factor, progress_line_only_on_a_terminal)
