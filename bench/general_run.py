@@ -72,14 +72,16 @@ def chernick_below_2_64():
 
 
 def base2_pseudoprimes_below_2_64(count, seed):
-    """p * q with q = k(p - 1) + 1 prime and 2^(n-1) = 1 mod n, not a
-    Carmichael number: base-2 Fermat pseudoprimes of two primes."""
+    """p * q with q = k(p - 1) + 1 prime and 2^(n-1) = 1 mod n: base-2
+    Fermat pseudoprimes of two primes. Here n - 1 = (p - 1)(kp + 1), and
+    q - 1 divides it only for k = 1, so with k > 1 none is a Carmichael
+    number."""
     out = gp(f"""
 {{
   setrand({seed}); my(found = 0);
   while (found < {count},
-    my(p = nextprime(random(2^31)), k = 2 + random(2^20), q = k * (p - 1) + 1, n = p * q);
-    if (n < 2^64 && isprime(q) && Mod(2, n)^(n - 1) == 1 && (n - 1) % (q - 1) != 0,
+    my(p = nextprime(2^16 + random(2^28)), k = 2 + random(30), q = k * (p - 1) + 1, n = p * q);
+    if (n < 2^64 && isprime(q) && Mod(2, n)^(n - 1) == 1,
       print(n); found++));
 }}
 """)
