@@ -283,9 +283,11 @@ void work_on(const job &j, std::size_t i)
         unsigned long steps = bits <= rho_full_bits ? j.budget.rho_steps
                                                     : j.budget.rho_steps / bits * rho_full_bits;
         // With the sieve ahead, rho only takes out small factors: the sieve
-        // finds the others sooner than the rest of rho's steps would.
+        // finds the others sooner than the rest of rho's steps would. Up to
+        // 100 bits rho's steps are cheap (two machine words) and the sieve
+        // costs more than its own size suggests, so rho keeps more of them.
         if (sieve_ahead)
-            steps /= 16;
+            steps /= bits > rho_cheap_bits ? 16 : 4;
         if (rho_find_divisor(w.g, p.value, steps, w.rho))
             mpz_set(w.outcome.found[w.outcome.found_count++], w.g);
         fold_in_found(j, i, "rho", 0);

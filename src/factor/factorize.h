@@ -59,6 +59,9 @@
 // give up; larger parts get fewer in proportion, so that rho costs about the
 // same at every size.
 inline constexpr std::size_t rho_full_bits = 128;
+// Before the sieve, parts above this size get a sixteenth of rho's steps,
+// smaller ones a quarter.
+inline constexpr std::size_t rho_cheap_bits = 100;
 
 // Numbers of this size and more get helper threads, where a test takes long
 // enough for a thread to pay.

@@ -3,6 +3,7 @@
 // that no pseudoprime test splits, with a bounded number of steps.
 // It finds a prime factor p after about sqrt(p) steps, each a squaring mod m;
 // the differences are multiplied together and a gcd taken every 128 steps.
+// An odd m below 2^128 is walked in two machine words (double_word.h).
 #pragma once
 
 #include <gmp.h>

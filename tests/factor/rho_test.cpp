@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 // Whatever the divisor, it must be proper.
@@ -44,14 +46,31 @@ TEST(rho, prime_powers)
     }
 }
 
-// p near 2^30 takes about 2^15 steps; q brings the product to 120 bits.
-TEST(rho, thirty_bit_prime_beside_a_ninety_bit_prime)
+// p near 2^30 takes about 2^15 steps. The products are of 121 bits and of
+// 128 bits, walked in two machine words, and of 141 bits, walked in GMP's
+// numbers.
+TEST(rho, thirty_bit_prime_beside_a_larger_prime)
 {
     big p, q, m;
     prime_above_power_of_two(p, 30);
-    prime_above_power_of_two(q, 90);
-    mpz_mul(m, p, q);
-    expect_proper_divisor(m, 1ul << 20);
+    for (auto [q_bits, m_bits] : {std::pair{90ul, 121u}, {97ul, 128u}, {110ul, 141u}}) {
+        prime_above_power_of_two(q, q_bits);
+        mpz_mul(m, p, q);
+        ASSERT_EQ(mpz_sizeinbase(m, 2), m_bits);
+        expect_proper_divisor(m, 1ul << 20);
+    }
+}
+
+// Semiprimes beyond two words: the same walk on GMP's numbers, and its
+// walk back, with a small prime times a prime of 130 bits.
+TEST(rho, small_semiprime_factors_beyond_two_words)
+{
+    big q, m;
+    prime_above_power_of_two(q, 130);
+    for (unsigned long p : {3ul, 23ul, 37ul, 17317ul, 24943ul, 1000003ul}) {
+        mpz_mul_ui(m, q, p);
+        expect_proper_divisor(m, 1ul << 16);
+    }
 }
 
 // Too few steps for a 40-bit prime: no divisor, and no false one.

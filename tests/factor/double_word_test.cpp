@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// Two-word Montgomery arithmetic against GMP, on moduli from 3 to just
+// below 2^128 and operands at both ends of [0, n) and at random.
+#include "support/harness.h"
+
+#include "factor/double_word.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+void set_u128(mpz_t z, u128 x)
+{
+    mpz_set_ui(z, static_cast<unsigned long>(x >> 64));
+    mpz_mul_2exp(z, z, 64);
+    mpz_add_ui(z, z, static_cast<unsigned long>(x));
+}
+
+u128 get_u128(const mpz_t z)
+{
+    big high;
+    mpz_tdiv_q_2exp(high, z, 64);
+    return static_cast<u128>(mpz_get_ui(high)) << 64 | static_cast<u64>(mpz_getlimbn(z, 0));
+}
+
+u128 from_halves(u64 high, u64 low)
+{
+    return static_cast<u128>(high) << 64 | low;
+}
+
+TEST(double_word, agrees_with_gmp)
+{
+    std::mt19937_64 random(12);
+    const u128 top = ~u128{0};
+    std::vector<u128> moduli = {3, 1000003, from_halves(1, 13), from_halves(1, 0) - 1,
+                                top >> 1,   // 2^127 - 1
+                                top - 158,  // 2^128 - 159
+                                top,        // 2^128 - 1
+                                from_halves(random() | 1ull << 63, random() | 1)};
+    big n, a, b, expected, got;
+    for (u128 value : moduli) {
+        double_word_modulus m;
+        double_word_modulus_set(m, value);
+        set_u128(n, value);
+        std::vector<u128> operands = {0, 1, value / 2, value / 2 + 1, value - 2, value - 1};
+        for (int k = 0; k < 200; ++k)
+            operands.push_back(from_halves(random(), random()) % value);
+        for (u128 x : operands) {
+            for (std::size_t j = 0; j < operands.size(); j += 7) {
+                u128 y = operands[j];
+                set_u128(a, x);
+                set_u128(b, y);
+                mpz_add(expected, a, b);
+                mpz_mod(expected, expected, n);
+                ASSERT_EQ(double_word_add(m, x, y), get_u128(expected)) << n.str();
+                mpz_sub(expected, a, b);
+                mpz_mod(expected, expected, n);
+                ASSERT_EQ(double_word_sub(m, x, y), get_u128(expected)) << n.str();
+                mpz_mul(expected, a, b);
+                mpz_mod(expected, expected, n);
+                u128 product = double_word_from_form(
+                    m, double_word_mul(m, double_word_to_form(m, x), double_word_to_form(m, y)));
+                ASSERT_EQ(product, get_u128(expected)) << n.str() << " " << a.str() << " " << b.str();
+                mpz_gcd(expected, a, n);
+                ASSERT_EQ(double_word_gcd(x, value), get_u128(expected)) << n.str() << " " << a.str();
+            }
+        }
+    }
+}
+
+} // namespace
