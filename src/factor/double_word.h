@@ -7,6 +7,22 @@
 
 #include "factor/word_montgomery.h"
 
+#include <gmp.h>
+
+// x = z for 0 <= z < 2^128, and z = x. (mpz_getlimbn gives 0 past the
+// number's limbs.)
+inline u128 double_word_from_mpz(const mpz_t z)
+{
+    return static_cast<u128>(mpz_getlimbn(z, 1)) << 64 | mpz_getlimbn(z, 0);
+}
+
+inline void double_word_to_mpz(mpz_t z, u128 x)
+{
+    mpz_set_ui(z, static_cast<unsigned long>(x >> 64));
+    mpz_mul_2exp(z, z, 64);
+    mpz_add_ui(z, z, static_cast<unsigned long>(x));
+}
+
 struct double_word_modulus {
     u64 low, high; // n
     u64 inverse;   // -n^-1 mod 2^64

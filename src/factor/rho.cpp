@@ -64,12 +64,6 @@ bool brent(mpz_t divisor, const mpz_t m, unsigned long c, unsigned long max_step
     return true;
 }
 
-u128 to_u128(const mpz_t m)
-{
-    u128 low = mpz_getlimbn(m, 0);
-    return mpz_size(m) > 1 ? static_cast<u128>(mpz_getlimbn(m, 1)) << 64 | low : low;
-}
-
 // The same walk on an odd m below 2^128, in two machine words: about ten
 // times faster than on GMP's numbers of two limbs.
 bool brent_double_word(u128 &divisor, const double_word_modulus &m, u128 c, unsigned long max_steps)
@@ -116,13 +110,11 @@ bool rho_find_divisor(mpz_t divisor, const mpz_t m, unsigned long max_steps, rho
     const unsigned long polynomials = 4;
     if (mpz_sizeinbase(m, 2) <= 128 && mpz_odd_p(m)) {
         double_word_modulus dm;
-        double_word_modulus_set(dm, to_u128(m));
+        double_word_modulus_set(dm, double_word_from_mpz(m));
         u128 d;
         for (unsigned long c = 1; c <= polynomials; ++c) {
             if (brent_double_word(d, dm, c, max_steps / polynomials)) {
-                mpz_set_ui(divisor, static_cast<unsigned long>(d >> 64));
-                mpz_mul_2exp(divisor, divisor, 64);
-                mpz_add_ui(divisor, divisor, static_cast<unsigned long>(d));
+                double_word_to_mpz(divisor, d);
                 return true;
             }
         }
