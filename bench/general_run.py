@@ -20,6 +20,7 @@ Prints Markdown tables and writes OUT/general.dat and OUT/general.png
 import argparse
 import os
 import random
+import signal
 import statistics
 import subprocess
 import tempfile
@@ -30,16 +31,22 @@ def run_timed(command, stdin_path=None, cap=None):
     past cap seconds."""
     with tempfile.NamedTemporaryFile("w+") as report:
         stdin = open(stdin_path) if stdin_path else subprocess.DEVNULL
+        # In a session of its own, so that a run past the cap is killed
+        # with the command under /usr/bin/time, not only time itself.
+        process = subprocess.Popen(["/usr/bin/time", "-o", report.name, "-f", "%e %M"] + command,
+                                   stdin=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                   text=True, start_new_session=True)
         try:
-            done = subprocess.run(["/usr/bin/time", "-o", report.name, "-f", "%e %M"] + command,
-                                  stdin=stdin, capture_output=True, text=True, timeout=cap)
+            out, _ = process.communicate(timeout=cap)
         except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.communicate()
             return None
         finally:
             if stdin_path:
                 stdin.close()
         seconds, kilobytes = open(report.name).read().split()[-2:]
-        return float(seconds), int(kilobytes) / 1024, done.stdout
+        return float(seconds), int(kilobytes) / 1024, out
 
 
 def gp(script, cap=None):
