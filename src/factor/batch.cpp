@@ -106,8 +106,8 @@ void run_batch(unsigned threads, const job_settings &settings, bool verbose,
 
     const std::size_t in_flight = 4 * static_cast<std::size_t>(threads);
     bool printing = true;
-    // Prints the finished jobs at the front; with wait, first waits until
-    // the queue is no longer than keep.
+    // Prints the finished jobs at the front; while the queue is longer than
+    // keep, first waits for its front to finish.
     auto drain = [&](std::size_t keep) {
         for (;;) {
             std::unique_ptr<number_job> front;
