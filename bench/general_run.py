@@ -197,6 +197,7 @@ set boxwidth 0.7
 set xtics rotate by 35 right font ',8'
 set grid ytics
 set bmargin 14
+set lmargin 24
 unset key
 plot '{data}' using 1:2:xtic(3) with boxes lc rgb '#3060a0', 1 with lines lc rgb 'black'
 """)
