@@ -200,7 +200,8 @@ void run_test(const job &j, std::size_t i, int slot, const scheduled_test &t, bo
 // Splits part i by every divisor found on it. The fixed bases that part i
 // has had (see part_tests.h) cannot split its pieces either: each piece
 // lies in one class of primes that those bases told apart, or failed to.
-// So the pieces start past them.
+// So the pieces start past its first strong tests, bases 2 and 3 and the
+// random ones between them.
 void fold_in_found(const job &j, std::size_t i, const char *method, int test)
 {
     factor_workspace &w = j.w;
@@ -209,7 +210,7 @@ void fold_in_found(const job &j, std::size_t i, const char *method, int test)
     note(j, factor_event::split, i, method, test,
          static_cast<unsigned long>(w.outcome.found_count));
     pool_drop(j.pool, w.parts[i].value);
-    int fixed_done = std::min({w.parts[i].strong_tests, fixed_base_count, j.budget.strong_tests});
+    int fixed_done = std::min({w.parts[i].strong_tests, strong_tests_first, j.budget.strong_tests});
     std::size_t old_size = w.parts.size();
     if (!parts_split_one(w.parts, i, w.outcome.found, w.outcome.found_count, w.scratch))
         return;

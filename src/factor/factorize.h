@@ -6,7 +6,8 @@
 //  3. Splitting tests on each composite part m, all with the exponent
 //     N - 1 = 2^s * t of the original N (or N + 1), whatever m is. Each
 //     test draws from its own seed (see part_tests.h). What each splits:
-//     - Strong tests with the fixed bases 2, 3, 5, 7 first: x_j =
+//     - Strong tests with the fixed bases 2, 3, 5, 7, in turn with random
+//       ones (2, random, 3, random, matrix, 5, random, 7): x_j =
 //       b^(t*2^j) mod m and gcd(x_j - 1, m) at every j = 0 .. s. A Fermat
 //       pseudoprime to base b has b^(N-1) = 1 modulo every prime, so the
 //       chain reaches 1 modulo each prime at the step set by the 2-part of

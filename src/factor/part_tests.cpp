@@ -14,7 +14,8 @@ bool schedule_slot(scheduled_test &t, const factor_budget &budget, int slot)
             t = {test_method::matrix, matrix, 0, matrix % 2 == 0};
         } else if (strong < budget.strong_tests) {
             ++strong;
-            t = {test_method::strong, strong, strong <= fixed_base_count ? fixed_bases[strong - 1] : 0,
+            int fixed = strong % 2 == 1 ? (strong + 1) / 2 : 0;
+            t = {test_method::strong, strong, fixed >= 1 && fixed <= fixed_base_count ? fixed_bases[fixed - 1] : 0,
                  false};
         } else {
             return false;

@@ -25,22 +25,28 @@ struct factor_budget {
 inline constexpr int default_ecm_digits = 25;
 inline constexpr factor_budget default_budget = {16, 6, 1ul << 20, default_ecm_digits, 75, 700};
 
-// The bases of a part's first strong tests, before the random ones. A
-// Fermat pseudoprime to base b that is no Carmichael number has b^(N-1) = 1
-// modulo each of its primes, where nearly every other base has not; so b
-// itself, with its gcd at every step, splits it where random bases find
-// nothing. 3 is the base of brovanten's screening, 2 that of most tables.
+// The bases of a part's odd-numbered first strong tests; the others draw
+// random bases. A Fermat pseudoprime to base b that is no Carmichael number
+// has b^(N-1) = 1 modulo each of its primes, where nearly every other base
+// has not; so b itself, with its gcd at every step, splits it where random
+// bases find nothing. 3 is the base of brovanten's screening, 2 that of most
+// tables. Taking turns with random bases keeps a Carmichael number built to
+// be a strong pseudoprime to the first primes from wasting four tests in a
+// row on them.
 inline constexpr unsigned long fixed_bases[] = {2, 3, 5, 7};
 inline constexpr int fixed_base_count = 4;
+// The strong tests before the first matrix test: bases 2 and 3, each
+// followed by a random one.
+inline constexpr int strong_tests_first = 4;
 
 enum class test_method { strong, matrix };
 
 // Slot k = 1, 2, ... of a part's tests: its method, its number among the
 // tests of that method, for the first strong tests their fixed base (else
 // 0, a random base), and for every second matrix test the exponent N + 1.
-// False past the budget. The first strong tests are the fixed bases, so a
-// part split off another, which those bases could not tell apart, starts
-// past them (see factorize.cpp).
+// False past the budget. A part split off another starts past the first
+// strong tests its parent had, up to strong_tests_first: the fixed bases
+// among them could not tell its primes apart (see factorize.cpp).
 struct scheduled_test {
     test_method method;
     int number;

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -229,6 +231,32 @@ TEST(factor_known, each_test_alone_splits_carmichael_numbers)
 } // namespace
 
 namespace {
+
+void count_test(void *context, const factor_note &note)
+{
+    if (note.event == factor_event::test)
+        ++(*static_cast<std::map<std::string, int> *>(context))[note.method];
+}
+
+// Base 2 splits this base-2 Fermat pseudoprime of 8 primes at once and
+// leaves composite pieces, whose primes it could not tell apart: they go on
+// with the random bases, never with base 2 again.
+TEST(factor_known, pieces_skip_the_fixed_bases_their_parent_had)
+{
+    factor_workspace w;
+    factor_workspace_init(w);
+    big n(std::string("7808898898136097420053554483293918627396244919293740088268931626176062"
+                      "2093100982957528206549135845407791836381028961"));
+    const factor_budget strong_only = {16, 0, 0, 0, 0, 0};
+    for (unsigned long seed : {1ul, 2ul, 3ul}) {
+        std::map<std::string, int> tests;
+        factor_observer observer{count_test, &tests};
+        factorize(w, n, seed, strong_only, &observer);
+        EXPECT_EQ(tests["strong base 2"], 1) << "seed " << seed;
+        EXPECT_GT(tests["strong"], 0) << "seed " << seed;
+    }
+    factor_workspace_clear(w);
+}
 
 // With no tests at all, a perfect power still comes apart into its root
 // and the root's power.

@@ -18,10 +18,10 @@ TEST(part_tests, the_slots_of_a_budget)
     };
     const row rows[] = {
         // s = strong, with its fixed base after a colon; m = matrix, + for N + 1.
-        {default_budget, "s1:2 s2:3 s3:5 s4:7 m1 s5 s6 s7 s8 m2+ s9 s10 s11 s12 m3 s13 s14 s15 "
+        {default_budget, "s1:2 s2 s3:3 s4 m1 s5:5 s6 s7:7 s8 m2+ s9 s10 s11 s12 m3 s13 s14 s15 "
                          "s16 m4+ m5 m6+"},
-        {{2, 3, 0, 0, 0, 0}, "s1:2 s2:3 m1 m2+ m3"},
-        {{6, 0, 0, 0, 0, 0}, "s1:2 s2:3 s3:5 s4:7 s5 s6"},
+        {{2, 3, 0, 0, 0, 0}, "s1:2 s2 m1 m2+ m3"},
+        {{6, 0, 0, 0, 0, 0}, "s1:2 s2 s3:3 s4 s5:5 s6"},
         {{0, 2, 0, 0, 0, 0}, "m1 m2+"},
         {{0, 0, 0, 0, 0, 0}, ""},
     };
