@@ -357,31 +357,35 @@ int take_helpers(factor_workspace &w, const mpz_t n)
     return 0;
 }
 
-// N itself, when trial division left it whole: its first strong test is a
-// Miller-Rabin test of N, so the primality test waits for N to pass it. On
-// a pseudoprime that saves one power of N's size.
-void first_test_of_whole(const job &j, const mpz_t n)
+// N itself, when trial division left it whole: its first strong tests are
+// Miller-Rabin tests of N, so the primality test waits for N to pass them.
+// On a pseudoprime that saves the primality test, a few powers of N's size;
+// the second test serves the strong pseudoprimes to base 2, which pass the
+// first, at the price of one power on a prime.
+void first_tests_of_whole(const job &j, const mpz_t n)
 {
     factor_workspace &w = j.w;
     if (w.parts.size() != 1 || w.parts[0].state != part_state::unknown ||
         mpz_cmp(w.parts[0].value, n) != 0)
         return;
     scheduled_test t{};
-    if (!schedule_slot(t, j.budget, 1) || t.method != test_method::strong)
+    for (int slot = 1; slot <= whole_tests_before_check; ++slot) {
+        if (!schedule_slot(t, j.budget, slot) || t.method != test_method::strong)
+            return;
+        run_test(j, 0, slot, t, false);
+        factor_part &whole = w.parts[0];
+        whole.strong_tests = slot;
+        if (w.outcome.passed)
+            continue; // a strong liar finds nothing
+        if (unsigned long k = take_perfect_power(j, whole)) {
+            // Composite, but the root still needs its primality test.
+            note(j, factor_event::perfect_power, 0, "", 0, k);
+        } else {
+            whole.state = part_state::composite;
+        }
+        fold_in_found(j, 0, test_name(t), slot);
         return;
-    run_test(j, 0, 1, t, false);
-    factor_part &whole = w.parts[0];
-    whole.strong_tests = 1;
-    if (w.outcome.passed) {
-        whole.state = part_state::unknown;
-    } else if (unsigned long k = take_perfect_power(j, whole)) {
-        // Composite, but the root still needs its primality test.
-        whole.state = part_state::unknown;
-        note(j, factor_event::perfect_power, 0, "", 0, k);
-    } else {
-        whole.state = part_state::composite;
     }
-    fold_in_found(j, 0, test_name(t), 1);
 }
 
 // n below 2^64: every factor at once, each proven prime.
@@ -441,7 +445,7 @@ bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
     pool_start(pool, helpers, w.exponent, seed, budget);
     job j{w, budget, observer, seed, pool};
 
-    first_test_of_whole(j, n);
+    first_tests_of_whole(j, n);
     for (std::size_t i; (i = next_part(w.parts)) < w.parts.size();) {
         factor_part &p = w.parts[i];
         if (p.state == part_state::unknown) {

@@ -64,6 +64,9 @@ inline constexpr std::size_t rho_full_bits = 128;
 // smaller ones a quarter.
 inline constexpr std::size_t rho_cheap_bits = 100;
 
+// Strong tests on N itself before its primality test (see factorize.cpp).
+inline constexpr int whole_tests_before_check = 2;
+
 // Numbers of this size and more get helper threads, where a test takes long
 // enough for a thread to pay.
 inline constexpr std::size_t parallel_min_bits = 2048;
