@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // brovanten-factor as a function: the numbers from the arguments or from
 // standard input, one output line per number, flushed before the input
-// would wait, before a message and before a large number; messages and progress on standard error, and the exit status.
+// would wait, before a message and before a large number; messages and
+// progress on standard error, and the exit status.
 #pragma once
 
 #include <cstdio>

@@ -8,15 +8,15 @@ bool schedule_slot(scheduled_test &t, const factor_budget &budget, int slot)
 {
     int strong = 0, matrix = 0;
     for (int k = 1; k <= slot; ++k) {
-        bool matrix_turn = (k - 1) % 5 == 4 || strong >= budget.strong_tests;
+        bool matrix_turn = k % matrix_test_period == 0 || strong >= budget.strong_tests;
         if (matrix_turn && matrix < budget.matrix_tests) {
             ++matrix;
             t = {test_method::matrix, matrix, 0, matrix % 2 == 0};
         } else if (strong < budget.strong_tests) {
             ++strong;
-            int fixed = strong % 2 == 1 ? (strong + 1) / 2 : 0;
-            t = {test_method::strong, strong, fixed >= 1 && fixed <= fixed_base_count ? fixed_bases[fixed - 1] : 0,
-                 false};
+            int fixed = (strong - 1) / 2; // odd-numbered tests take fixed_bases[fixed]
+            bool fixed_turn = strong % 2 == 1 && fixed < fixed_base_count;
+            t = {test_method::strong, strong, fixed_turn ? fixed_bases[fixed] : 0, false};
         } else {
             return false;
         }

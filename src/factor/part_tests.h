@@ -35,9 +35,11 @@ inline constexpr factor_budget default_budget = {16, 6, 1ul << 20, default_ecm_d
 // row on them.
 inline constexpr unsigned long fixed_bases[] = {2, 3, 5, 7};
 inline constexpr int fixed_base_count = 4;
-// The strong tests before the first matrix test: bases 2 and 3, each
-// followed by a random one.
-inline constexpr int strong_tests_first = 4;
+// Every matrix_test_period-th test is a matrix test, while the strong tests
+// last; so the first matrix test comes after bases 2 and 3, each followed by
+// a random one.
+inline constexpr int matrix_test_period = 5;
+inline constexpr int strong_tests_first = matrix_test_period - 1;
 
 enum class test_method { strong, matrix };
 
