@@ -238,22 +238,35 @@ void count_test(void *context, const factor_note &note)
         ++(*static_cast<std::map<std::string, int> *>(context))[note.method];
 }
 
-// Base 2 splits this base-2 Fermat pseudoprime of 8 primes at once and
-// leaves composite pieces, whose primes it could not tell apart: they go on
-// with the random bases, never with base 2 again.
+// Base b splits each of these Fermat pseudoprimes to base b of 8 primes
+// and leaves composite pieces, whose primes it could not tell apart: they
+// go on with the random bases, never with base 2 or 3 again. Base 3 comes
+// at the third strong test, after base 2 and a random base.
 TEST(factor_known, pieces_skip_the_fixed_bases_their_parent_had)
 {
+    const struct {
+        const char *n;
+        const char *splitting_base;
+    } rows[] = {
+        {"78088988981360974200535544832939186273962449192937400882689316261760622093100982957528206549135"
+         "845407791836381028961",
+         "strong base 2"},
+        {"33867408316233695115558040477206365124745001142281203970076865415228610346627847565297721",
+         "strong base 3"},
+    };
     factor_workspace w;
     factor_workspace_init(w);
-    big n(std::string("7808898898136097420053554483293918627396244919293740088268931626176062"
-                      "2093100982957528206549135845407791836381028961"));
     const factor_budget strong_only = {16, 0, 0, 0, 0, 0};
-    for (unsigned long seed : {1ul, 2ul, 3ul}) {
-        std::map<std::string, int> tests;
-        factor_observer observer{count_test, &tests};
-        factorize(w, n, seed, strong_only, &observer);
-        EXPECT_EQ(tests["strong base 2"], 1) << "seed " << seed;
-        EXPECT_GT(tests["strong"], 0) << "seed " << seed;
+    for (const auto &row : rows) {
+        big n{std::string(row.n)};
+        for (unsigned long seed : {1ul, 2ul, 3ul}) {
+            std::map<std::string, int> tests;
+            factor_observer observer{count_test, &tests};
+            factorize(w, n, seed, strong_only, &observer);
+            EXPECT_EQ(tests["strong base 2"], 1) << row.splitting_base << ", seed " << seed;
+            EXPECT_EQ(tests["strong base 3"], 1) << row.splitting_base << ", seed " << seed;
+            EXPECT_GT(tests["strong"], 0) << row.splitting_base << ", seed " << seed;
+        }
     }
     factor_workspace_clear(w);
 }
