@@ -1,0 +1,265 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The quadratic sieve on its own: semiprimes with known factors (from
+// PARI/GP), the same run on any number of threads, the polynomials' roots
+// through every Gray code step, the large-prime cycles, the relation check,
+// and the inputs it must handle without sieving.
+#include "support/harness.h"
+
+#include "factor/siqs.h"
+#include "factor/siqs_factor_base.h"
+#include "factor/siqs_params.h"
+#include "factor/siqs_poly.h"
+#include "factor/siqs_relations.h"
+#include "factor/siqs_sieve.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+namespace {
+
+struct semiprime {
+    const char *n, *p, *q;
+};
+
+// Balanced semiprimes from 20 to 45 digits, p < q, from PARI/GP
+// (setrand(20261211); p = nextprime(random(10^(D\2)) + 10^(D\2-1)), q alike;
+// siqs_known_test.cpp has those of 50 to 60 digits).
+const semiprime quick[] = {
+    {"31971349162527327019", "5005207157", "6387617567"},
+    {"4035451977212282625082781", "1088718082931", "3706608754351"},
+    {"99909019379857327371192540241", "125481792591413", "796203316166957"},
+    {"21801512764294842228891567026019923", "97225750205198149", "224235994253395127"},
+    {"6448177380054401534582946557553639413513", "65988042416099921783", "97717361266670333311"},
+    {"316193058191147567911026840738176209550277091", "6996193705443281001323",
+     "45195011959880187130217"},
+};
+
+void expect_split(const semiprime &c, unsigned threads)
+{
+    big n(c.n), d;
+    siqs_verdict v = siqs_find_divisor(d.v, n.v, threads, 1);
+    ASSERT_EQ(v, siqs_verdict::found) << c.n;
+    EXPECT_TRUE(d.str() == c.p || d.str() == c.q) << c.n << " gave " << d.str();
+}
+
+class siqs_quick : public ::testing::TestWithParam<semiprime> {};
+TEST_P(siqs_quick, splits_the_semiprime) { expect_split(GetParam(), 1); }
+INSTANTIATE_TEST_SUITE_P(digits, siqs_quick, ::testing::ValuesIn(quick),
+                         [](const auto &info) { return std::to_string(std::string(info.param.n).size()); });
+
+TEST(siqs, same_run_on_any_number_of_threads)
+{
+    big n(quick[4].n);
+    siqs_figures one{};
+    big d1;
+    ASSERT_EQ(siqs_find_divisor(d1.v, n.v, 1, 42, nullptr, &one), siqs_verdict::found);
+    for (unsigned threads : {2u, 3u}) {
+        siqs_figures f{};
+        big d;
+        ASSERT_EQ(siqs_find_divisor(d.v, n.v, threads, 42, nullptr, &f), siqs_verdict::found);
+        EXPECT_EQ(d.str(), d1.str()) << threads << " threads";
+        EXPECT_EQ(f.polynomials, one.polynomials) << threads << " threads";
+        EXPECT_EQ(f.fulls, one.fulls);
+        EXPECT_EQ(f.partials, one.partials);
+        EXPECT_EQ(f.cycles, one.cycles);
+        EXPECT_EQ(f.columns, one.columns);
+    }
+    // Another seed takes other polynomials.
+    siqs_figures other{};
+    big d2;
+    ASSERT_EQ(siqs_find_divisor(d2.v, n.v, 1, 43, nullptr, &other), siqs_verdict::found);
+    EXPECT_NE(other.polynomials * 1000003 + other.partials, one.polynomials * 1000003 + one.partials);
+}
+
+TEST(siqs, inputs_handled_before_any_sieving)
+{
+    const struct {
+        const char *n, *divisor;
+    } cases[] = {
+        // even
+        {"1000000000000000000000000000000000012398", "2"},
+        // the square of a prime of 25 digits
+        {"1000000000000000000001602000000000000000000641601", "1000000000000000000000801"},
+        // 10007, a prime of the factor base, times a prime of 40 digits
+        {"10007000000000000000000000000000000124056779", "10007"},
+    };
+    for (const auto &c : cases) {
+        big n(c.n), d;
+        EXPECT_EQ(siqs_find_divisor(d.v, n.v, 1, 1), siqs_verdict::found) << c.n;
+        EXPECT_EQ(d.str(), c.divisor) << c.n;
+    }
+}
+
+TEST(siqs, small_numbers_end_either_way)
+{
+    // Too small for a sieve of this size: found or given up, never a wrong
+    // divisor, never a hang.
+    for (const char *text : {"1000036000099", "999985999949", "100000980001501", "4611686014132420609"}) {
+        big n(text), d;
+        siqs_verdict v = siqs_find_divisor(d.v, n.v, 1, 1);
+        if (v == siqs_verdict::found) {
+            EXPECT_TRUE(mpz_cmp_ui(d.v, 1) > 0 && mpz_cmp(d.v, n.v) < 0 && mpz_divisible_p(n.v, d.v))
+                << text;
+        } else {
+            EXPECT_EQ(v, siqs_verdict::failed) << text;
+        }
+    }
+}
+
+TEST(siqs, the_watch_stops_it)
+{
+    big n(quick[5].n), d;
+    int calls = 0;
+    siqs_watch watch{[](void *context, unsigned long found, unsigned long needed) {
+                         EXPECT_LT(found, needed);
+                         return ++*static_cast<int *>(context) < 3;
+                     },
+                     &calls};
+    EXPECT_EQ(siqs_find_divisor(d.v, n.v, 2, 1, &watch), siqs_verdict::stopped);
+    EXPECT_EQ(calls, 3);
+}
+
+// g(x) = A x^2 + 2 B x + C vanishes modulo every base prime at both roots,
+// after every change of sign, and the 2^(s-1) values of B are all different.
+TEST(siqs_poly, roots_hold_through_every_gray_code_step)
+{
+    big n(quick[4].n), d, g, x, b2;
+    siqs_factor_base fb;
+    siqs_factor_base_init(fb);
+    ASSERT_TRUE(siqs_factor_base_build(fb, d.v, n.v, 300));
+    const std::uint32_t half = 32768;
+    siqs_a_chooser chooser;
+    ASSERT_TRUE(siqs_a_chooser_init(chooser, fb, half, 9));
+    ASSERT_GE(chooser.s, 3u);
+    std::vector<std::uint32_t> factors;
+    ASSERT_TRUE(siqs_choose_a(factors, chooser, fb));
+    siqs_poly poly;
+    siqs_poly_init(poly);
+    siqs_poly_start(poly, fb, factors, half);
+    std::vector<std::string> bs;
+    for (unsigned long k = 0; k < siqs_polys_per_a(poly.s); ++k) {
+        if (k > 0) {
+            unsigned l;
+            bool up;
+            siqs_poly_next(poly, fb, l, up);
+            siqs_poly_move_roots(poly, fb, l, up, 2, static_cast<std::uint32_t>(fb.prime.size()));
+        }
+        // B^2 = kN (mod A) and C = (B^2 - kN) / A
+        mpz_mul(g.v, poly.b, poly.b);
+        mpz_sub(g.v, g.v, fb.kn);
+        ASSERT_TRUE(mpz_divisible_p(g.v, poly.a)) << "polynomial " << k;
+        mpz_mul(x.v, poly.c, poly.a);
+        ASSERT_EQ(mpz_cmp(x.v, g.v), 0);
+        char *s = mpz_get_str(nullptr, 10, poly.b);
+        bs.push_back(s);
+        free(s);
+        for (std::uint32_t i = 2; i < fb.prime.size(); ++i) {
+            if (std::find(factors.begin(), factors.end(), i) != factors.end())
+                continue;
+            for (std::uint32_t root : {poly.root1[i], poly.root2[i]}) {
+                long xv = static_cast<long>(root) - half;
+                mpz_mul_si(g.v, poly.a, xv);
+                mpz_mul_2exp(b2.v, poly.b, 1);
+                mpz_add(g.v, g.v, b2.v);
+                mpz_mul_si(g.v, g.v, xv);
+                mpz_add(g.v, g.v, poly.c);
+                ASSERT_TRUE(mpz_divisible_ui_p(g.v, fb.prime[i]))
+                    << "polynomial " << k << ", prime " << fb.prime[i];
+            }
+        }
+    }
+    std::sort(bs.begin(), bs.end());
+    EXPECT_EQ(std::unique(bs.begin(), bs.end()), bs.end());
+    siqs_poly_clear(poly);
+    siqs_factor_base_clear(fb);
+}
+
+TEST(siqs_factor_base, square_roots_and_division_test)
+{
+    big n(quick[3].n), d, t;
+    siqs_factor_base fb;
+    siqs_factor_base_init(fb);
+    ASSERT_TRUE(siqs_factor_base_build(fb, d.v, n.v, 500));
+    ASSERT_EQ(fb.prime.size(), 500u);
+    for (std::uint32_t i = 2; i < fb.prime.size(); ++i) {
+        std::uint32_t p = fb.prime[i];
+        mpz_set_ui(t.v, fb.sqrt_kn[i]);
+        mpz_mul(t.v, t.v, t.v);
+        mpz_sub(t.v, t.v, fb.kn);
+        EXPECT_TRUE(mpz_divisible_ui_p(t.v, p)) << p;
+        EXPECT_EQ(p * fb.inverse[i], 1u) << p;
+        for (std::uint32_t x : {0u, p, 3 * p, p + 1, 2 * p - 1, 0xffffffffu / p * p})
+            EXPECT_EQ(x * fb.inverse[i] <= fb.limit[i], x % p == 0) << x << " by " << p;
+    }
+    siqs_factor_base_clear(fb);
+}
+
+// Relations made by hand: the graph's cycles are counted as they come, and
+// every column's large primes pair up.
+TEST(siqs_relations, cycles_of_large_primes)
+{
+    siqs_relation_batch batch;
+    std::uint64_t y = 100;
+    auto add = [&](std::uint32_t l1, std::uint32_t l2) {
+        siqs_relation_batch::entry e{static_cast<std::uint32_t>(batch.factors.size()), 0,
+                                     static_cast<std::uint32_t>(batch.limbs.size()), 1, l1, l2};
+        batch.limbs.push_back(y++);
+        batch.relations.push_back(e);
+    };
+    add(1, 1);      // full
+    add(1, 101);    // partial
+    add(1, 103);    // partial
+    add(101, 103);  // closes 1 - 101 - 103 - 1
+    add(1, 101);    // closes 1 - 101 - 1
+    add(107, 109);  // a component of its own
+    add(109, 113);
+    add(107, 113);  // closes 107 - 109 - 113 - 107
+    add(127, 127);  // a square by itself
+    siqs_relations r;
+    siqs_relations_reset(r);
+    siqs_relations_add(r, batch);
+    EXPECT_EQ(r.fulls, 1u);
+    EXPECT_EQ(r.cycles, 4u);
+    // The same relations again (the same Y) are repeats.
+    siqs_relations_add(r, batch);
+    EXPECT_EQ(r.entries.size(), batch.relations.size());
+    EXPECT_EQ(siqs_relations_usable(r), 5u);
+    siqs_columns columns;
+    siqs_relations_columns(columns, r);
+    ASSERT_EQ(columns.count(), 5u);
+    for (std::size_t c = 0; c < columns.count(); ++c) {
+        std::map<std::uint32_t, int> seen;
+        for (std::uint32_t k = columns.start[c]; k < columns.start[c + 1]; ++k) {
+            ++seen[r.entries[columns.members[k]].large1];
+            ++seen[r.entries[columns.members[k]].large2];
+        }
+        for (auto [prime, times] : seen) {
+            if (prime != 1) {
+                EXPECT_EQ(times % 2, 0) << "column " << c << ", large prime " << prime;
+            }
+        }
+    }
+}
+
+TEST(siqs_sieve, relation_check_refuses_a_changed_relation)
+{
+    // 90^2 = 8100 = 8051 + 7^2, and 8051 = 83 * 97.
+    siqs_factor_base fb;
+    siqs_factor_base_init(fb);
+    fb.prime = {1, 2, 3, 5, 7, 11};
+    big n("8051"), y("90"), s1, s2;
+    const std::uint32_t sevens[] = {4, 4}, seven_eleven[] = {4, 5}, negative[] = {0, 4, 4};
+    EXPECT_TRUE(siqs_relation_holds(fb, n.v, y.v, sevens, 2, 1, 1, s1.v, s2.v));
+    EXPECT_FALSE(siqs_relation_holds(fb, n.v, y.v, seven_eleven, 2, 1, 1, s1.v, s2.v));
+    EXPECT_FALSE(siqs_relation_holds(fb, n.v, y.v, negative, 3, 1, 1, s1.v, s2.v));
+    // 7 as a large prime, twice, is the same relation.
+    EXPECT_TRUE(siqs_relation_holds(fb, n.v, y.v, sevens, 0, 7, 7, s1.v, s2.v));
+    EXPECT_FALSE(siqs_relation_holds(fb, n.v, y.v, sevens, 0, 7, 11, s1.v, s2.v));
+    siqs_factor_base_clear(fb);
+}
+
+} // namespace
