@@ -4,6 +4,7 @@
 #include "factor/siqs_combine.h"
 #include "factor/siqs_params.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -15,8 +16,14 @@ using u32 = std::uint32_t;
 
 namespace {
 
-// Columns beyond the base's primes before the linear algebra is tried.
-constexpr unsigned long extra_relations = 96;
+// Columns beyond the base's primes before the linear algebra is tried:
+// block Lanczos wants 64 and a few, Gaussian elimination on a small base
+// fewer (each extra column gives a dependency, and each of those a factor
+// with probability about 1/2).
+unsigned long extra_relations(std::size_t base_size)
+{
+    return std::min<unsigned long>(96, 16 + base_size / 8);
+}
 // When no dependency gives a factor, this share more relations, at most
 // this many times.
 constexpr double more_relations = 0.05;
@@ -111,7 +118,7 @@ siqs_verdict siqs_find_divisor(mpz_t divisor, const mpz_t n, unsigned threads, s
     fig.multiplier = fb.multiplier;
     fig.base_size = fb.prime.size();
     siqs_sieve_setup setup;
-    siqs_sieve_setup_make(setup, fb, n, params.blocks, params.large_mult, params.double_large,
+    siqs_sieve_setup_make(setup, fb, n, params.half_interval, params.large_mult, params.double_large,
                           params.threshold_bits);
     siqs_a_chooser chooser;
     if (!siqs_a_chooser_init(chooser, fb, setup.half_interval, seed))
@@ -119,7 +126,7 @@ siqs_verdict siqs_find_divisor(mpz_t divisor, const mpz_t n, unsigned threads, s
 
     siqs_relations relations;
     siqs_relations_reset(relations);
-    unsigned long needed = fb.prime.size() + extra_relations;
+    unsigned long needed = fb.prime.size() + extra_relations(fb.prime.size());
     const unsigned long max_polynomials = polynomials_per_relation * needed;
     run_state run{fb, setup, chooser, {}, {}, {}, false, {}, {}};
     std::size_t next_index = 0, merged = 0;

@@ -5,6 +5,7 @@
 #include "factor/siqs_params.h"
 
 #include <cmath>
+#include <utility>
 
 using u32 = std::uint32_t;
 using u64 = std::uint64_t;
@@ -23,12 +24,24 @@ u32 power_mod(u32 base, u32 exponent, u32 p)
     return static_cast<u32>(result);
 }
 
-// The Legendre symbol (a / p) for an odd prime p, by Euler's criterion.
+// The Legendre symbol (a / p) for an odd prime p, as the Jacobi symbol by
+// quadratic reciprocity: a few divisions instead of a power.
 int legendre(u32 a, u32 p)
 {
-    if (a % p == 0)
-        return 0;
-    return power_mod(a, (p - 1) / 2, p) == 1 ? 1 : -1;
+    a %= p;
+    int result = 1;
+    while (a != 0) {
+        while (a % 2 == 0) {
+            a /= 2;
+            if (p % 8 == 3 || p % 8 == 5)
+                result = -result;
+        }
+        std::swap(a, p);
+        if (a % 4 == 3 && p % 4 == 3)
+            result = -result;
+        a %= p;
+    }
+    return p == 1 ? result : 0;
 }
 
 // Primes from 3 on, enough of them that about half (those with kN a
@@ -94,39 +107,68 @@ u32 sqrt_mod_prime(u32 a, u32 p)
     return static_cast<u32>(r);
 }
 
-unsigned long siqs_choose_multiplier(const mpz_t n)
-{
-    static const unsigned long candidates[] = {1,  3,  5,  7,  11, 13, 15, 17, 19, 21, 23,
-                                               29, 31, 33, 35, 37, 39, 41, 43, 47, 51, 53,
-                                               55, 57, 59, 61, 65, 67, 69, 71, 73};
-    const auto &primes = small_primes();
-    unsigned long best = 1;
-    double best_score = -1e9;
-    unsigned long n_mod_8 = mpz_fdiv_ui(n, 8);
-    for (unsigned long k : candidates) {
-        double score = -0.5 * std::log(static_cast<double>(k));
-        switch (k * n_mod_8 % 8) {
-        case 1: score += 2 * std::log(2.0); break;
-        case 5: score += std::log(2.0); break;
-        default: score += 0.5 * std::log(2.0); break;
-        }
-        for (std::size_t i = 1; i < primes.size() && primes[i] < 2000; ++i) {
-            u32 p = static_cast<u32>(primes[i]);
-            double lp = std::log(static_cast<double>(p));
-            if (k % p == 0) {
-                score += lp / p;
+namespace {
+
+const unsigned long multipliers[] = {1,  3,  5,  7,  11, 13, 15, 17, 19, 21, 23, 29, 31, 33, 35, 37,
+                                     39, 41, 43, 47, 51, 53, 55, 57, 59, 61, 65, 67, 69, 71, 73};
+constexpr int multiplier_count = sizeof multipliers / sizeof multipliers[0];
+// Odd primes up to this bound weigh in the choice.
+constexpr u32 multiplier_primes_below = 1000;
+
+// For each odd prime below the bound: log p and (k / p) for every
+// multiplier, worked out once, so that a choice costs one symbol a prime.
+struct multiplier_table {
+    std::vector<u32> primes;
+    std::vector<double> logs;
+    std::vector<signed char> symbols; // primes x multipliers
+    multiplier_table()
+    {
+        for (unsigned long q : small_primes()) {
+            if (q == 2)
                 continue;
-            }
-            u32 r = static_cast<u32>(k % p * mpz_fdiv_ui(n, p) % p);
-            if (legendre(r, p) == 1)
-                score += 2 * lp / (p - 1);
-        }
-        if (score > best_score) {
-            best_score = score;
-            best = k;
+            if (q >= multiplier_primes_below)
+                break;
+            u32 p = static_cast<u32>(q);
+            primes.push_back(p);
+            logs.push_back(std::log(static_cast<double>(p)));
+            for (unsigned long k : multipliers)
+                symbols.push_back(static_cast<signed char>(legendre(static_cast<u32>(k % p), p)));
         }
     }
-    return best;
+};
+
+} // namespace
+
+unsigned long siqs_choose_multiplier(const mpz_t n)
+{
+    static const multiplier_table table;
+    double score[multiplier_count];
+    unsigned long n_mod_8 = mpz_fdiv_ui(n, 8);
+    for (int m = 0; m < multiplier_count; ++m) {
+        unsigned long k = multipliers[m];
+        score[m] = -0.5 * std::log(static_cast<double>(k));
+        switch (k * n_mod_8 % 8) {
+        case 1: score[m] += 2 * std::log(2.0); break;
+        case 5: score[m] += std::log(2.0); break;
+        default: score[m] += 0.5 * std::log(2.0); break;
+        }
+    }
+    for (std::size_t i = 0; i < table.primes.size(); ++i) {
+        u32 p = table.primes[i];
+        int n_symbol = legendre(static_cast<u32>(mpz_fdiv_ui(n, p)), p);
+        const signed char *k_symbol = &table.symbols[i * multiplier_count];
+        for (int m = 0; m < multiplier_count; ++m) {
+            if (k_symbol[m] == 0)
+                score[m] += table.logs[i] / p;
+            else if (k_symbol[m] * n_symbol == 1)
+                score[m] += 2 * table.logs[i] / (p - 1);
+        }
+    }
+    int best = 0;
+    for (int m = 1; m < multiplier_count; ++m)
+        if (score[m] > score[best])
+            best = m;
+    return multipliers[best];
 }
 
 bool siqs_factor_base_build(siqs_factor_base &fb, mpz_t divisor, const mpz_t n, unsigned size)

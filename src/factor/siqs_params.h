@@ -19,7 +19,7 @@ inline constexpr unsigned siqs_block_size = 1u << siqs_block_bits;
 struct siqs_params {
     unsigned bits;           // the row serves kN of up to this many bits
     unsigned fb_size;        // primes in the factor base
-    unsigned blocks;         // blocks on each side of 0: M = blocks * block size
+    unsigned half_interval;  // M: the interval is [-M, M), a multiple of 64
     unsigned large_mult;     // large primes below large_mult * the largest base prime
     bool double_large;       // keep relations with two large primes
     double threshold_bits;   // how many bits short of a full relation a candidate may be,

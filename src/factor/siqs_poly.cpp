@@ -10,19 +10,22 @@ using u64 = std::uint64_t;
 
 namespace {
 
-// a^-1 mod p for a coprime to p, by the extended Euclidean algorithm.
+// a^-1 mod p for a coprime to p, by the extended Euclidean algorithm on
+// 32-bit words, the coefficients kept non-negative with alternating signs.
 u32 inverse_mod(u32 a, u32 p)
 {
-    long long r0 = p, r1 = a % p, s0 = 0, s1 = 1;
-    while (r1 != 0) {
-        long long q = r0 / r1;
-        long long r2 = r0 - q * r1, s2 = s0 - q * s1;
+    u32 r0 = p, r1 = a % p, s0 = 0, s1 = 1;
+    bool negative = false; // the sign of s1; s0 has the other
+    while (r1 > 1) {
+        u32 q = r0 / r1;
+        u32 r2 = r0 - q * r1, s2 = s0 + q * s1;
         r0 = r1;
         r1 = r2;
         s0 = s1;
         s1 = s2;
+        negative = !negative;
     }
-    return static_cast<u32>(s0 < 0 ? s0 + p : s0);
+    return negative ? p - s1 : s1;
 }
 
 u64 mix(u64 &state)

@@ -68,21 +68,27 @@ void sieve_medium(siqs_sieve_space &space, const siqs_factor_base &fb, u32 from,
 }
 
 // Sorts the hits of the large primes into the buckets of the blocks they
-// fall in.
+// fall in. Primes above the interval's length hit it at most once a root,
+// and half the time not at all: those go without a branch, a miss writing
+// to a spare slot (end[blocks]) that is never counted.
 void fill_buckets(siqs_sieve_space &space, const siqs_sieve_setup &setup)
 {
     const siqs_factor_base &fb = *setup.fb;
-    const u32 length = setup.blocks * siqs_block_size;
+    const u32 blocks = setup.blocks;
+    const u32 length = setup.length;
     const u32 slices = static_cast<u32>(setup.slices.size());
     const u32 *prime = fb.prime.data();
     const u32 *r1 = space.poly.root1.data(), *r2 = space.poly.root2.data();
-    u32 *end[max_blocks];
+    u32 spare;
+    u32 *end[max_blocks + 1];
     for (u32 sl = 0; sl < slices; ++sl) {
         const siqs_slice &slice = setup.slices[sl];
         u32 *base = space.buckets.data() + space.slice_offset[sl];
-        for (u32 b = 0; b < setup.blocks; ++b)
+        for (u32 b = 0; b < blocks; ++b)
             end[b] = base + static_cast<std::size_t>(b) * space.block_stride;
-        for (u32 i = slice.start; i < slice.end; ++i) {
+        end[blocks] = &spare;
+        u32 split = std::clamp(setup.first_beyond, slice.start, slice.end);
+        for (u32 i = slice.start; i < split; ++i) {
             u32 p = prime[i];
             u32 index = (i - slice.start) << siqs_block_bits;
             for (u32 a = r1[i]; a < length; a += p)
@@ -90,7 +96,17 @@ void fill_buckets(siqs_sieve_space &space, const siqs_sieve_setup &setup)
             for (u32 b = r2[i]; b < length; b += p)
                 *end[b >> siqs_block_bits]++ = index | (b & block_mask);
         }
-        for (u32 b = 0; b < setup.blocks; ++b)
+        for (u32 i = split; i < slice.end; ++i) {
+            u32 index = (i - slice.start) << siqs_block_bits;
+            u32 a = r1[i], b = r2[i];
+            u32 ba = a < length ? a >> siqs_block_bits : blocks;
+            *end[ba] = index | (a & block_mask);
+            end[ba] += ba < blocks;
+            u32 bb = b < length ? b >> siqs_block_bits : blocks;
+            *end[bb] = index | (b & block_mask);
+            end[bb] += bb < blocks;
+        }
+        for (u32 b = 0; b < blocks; ++b)
             space.bucket_count[b * slices + sl] =
                 static_cast<u32>(end[b] - (base + static_cast<std::size_t>(b) * space.block_stride));
     }
@@ -305,13 +321,14 @@ bool siqs_relation_holds(const siqs_factor_base &fb, mpz_srcptr n, const mpz_t y
 }
 
 void siqs_sieve_setup_make(siqs_sieve_setup &setup, const siqs_factor_base &fb, mpz_srcptr n,
-                           unsigned blocks_a_side, unsigned large_mult, bool double_large,
+                           u32 half_interval, unsigned large_mult, bool double_large,
                            double threshold_bits)
 {
     setup.fb = &fb;
     setup.n = n;
-    setup.blocks = 2 * blocks_a_side;
-    setup.half_interval = blocks_a_side * siqs_block_size;
+    setup.half_interval = half_interval;
+    setup.length = 2 * half_interval;
+    setup.blocks = (setup.length + siqs_block_size - 1) / siqs_block_size;
     u64 largest = fb.prime.back();
     setup.large_bound = static_cast<u32>(std::min<u64>(largest * large_mult, 0xfffffff0u));
     setup.double_bound = 0;
@@ -330,6 +347,10 @@ void siqs_sieve_setup_make(siqs_sieve_setup &setup, const siqs_factor_base &fb, 
                        unsieved;
     long start = 128 - std::lround(threshold);
     setup.start_value = static_cast<u8>(std::clamp(start, 0l, 127l));
+    u32 length = setup.length;
+    setup.first_beyond = static_cast<u32>(fb.prime.size());
+    while (setup.first_beyond > fb.first_large && fb.prime[setup.first_beyond - 1] >= length)
+        --setup.first_beyond;
     setup.slices.clear();
     for (u32 i = fb.first_large; i < fb.prime.size();) {
         siqs_slice slice{i, i, fb.logp[i]};
@@ -405,6 +426,10 @@ void siqs_sieve_a(siqs_relation_batch &batch, siqs_sieve_space &space,
             for_ranges_without_a(poly, fb.first_sieved, fb.first_large,
                                  [&](u32 from, u32 to) { sieve_medium(space, fb, from, to); });
             apply_buckets(space, setup, block);
+            // A last block cut short: nothing past the interval's end counts.
+            u32 end = setup.length - block * siqs_block_size;
+            if (end < siqs_block_size)
+                std::memset(space.block.data() + end, 0, siqs_block_size - end);
             find_candidates(space);
             if (space.candidates.empty())
                 continue;

@@ -59,16 +59,18 @@ struct siqs_sieve_setup {
     const siqs_factor_base *fb;
     mpz_srcptr n;
     std::uint32_t half_interval; // M
-    std::uint32_t blocks;        // 2M / block size
+    std::uint32_t length;        // 2M
+    std::uint32_t blocks;        // 2M / block size, rounded up
     std::uint32_t large_bound;   // single large primes below this
     std::uint64_t double_bound;  // products of two below this; 0 for none
     std::uint8_t start_value;    // sieve bytes start here; 128 and above are candidates
     std::vector<siqs_slice> slices;
+    std::uint32_t first_beyond;  // the first base index whose prime exceeds 2M
 };
 
 // Sets the interval, the bounds, the threshold and the slices.
 void siqs_sieve_setup_make(siqs_sieve_setup &setup, const siqs_factor_base &fb, mpz_srcptr n,
-                           unsigned blocks_a_side, unsigned large_mult, bool double_large,
+                           std::uint32_t half_interval, unsigned large_mult, bool double_large,
                            double threshold_bits);
 
 // One thread's memory for sieving, created once per run.
