@@ -84,8 +84,8 @@ TEST(siqs, inputs_handled_before_any_sieving)
         {"1000000000000000000000000000000000012398", "2"},
         // the square of a prime of 25 digits
         {"1000000000000000000001602000000000000000000641601", "1000000000000000000000801"},
-        // 10007, a prime of the factor base, times a prime of 40 digits
-        {"10007000000000000000000000000000000124056779", "10007"},
+        // 1009, a prime of the factor base, times a prime of 40 digits
+        {"1009000000000000000000000000000000012508573", "1009"},
     };
     for (const auto &c : cases) {
         big n(c.n), d;
