@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 using u8 = std::uint8_t;
 using u16 = std::uint16_t;
@@ -67,10 +70,57 @@ void sieve_medium(siqs_sieve_space &space, const siqs_factor_base &fb, u32 from,
     }
 }
 
+// The hits of base primes from..to - 1, all above the interval's length, so
+// at most one a root: a miss writes to the spare slot end[blocks], which is
+// never counted, so that there is no branch to mispredict.
+void fill_beyond(u32 **end, const u32 *r1, const u32 *r2, u32 from, u32 to, u32 slice_start,
+                 u32 length, u32 blocks)
+{
+    for (u32 i = from; i < to; ++i) {
+        u32 index = (i - slice_start) << siqs_block_bits;
+        u32 a = r1[i], b = r2[i];
+        u32 ba = a < length ? a >> siqs_block_bits : blocks;
+        *end[ba] = index | (a & block_mask);
+        end[ba] += ba < blocks;
+        u32 bb = b < length ? b >> siqs_block_bits : blocks;
+        *end[bb] = index | (b & block_mask);
+        end[bb] += bb < blocks;
+    }
+}
+
+#if defined(__x86_64__)
+// The same, eight roots compared at once: only the hits (length / p of
+// them) are then written.
+__attribute__((target("avx2"))) void fill_beyond_avx2(u32 **end, const u32 *r1, const u32 *r2,
+                                                      u32 from, u32 to, u32 slice_start,
+                                                      u32 length, u32 blocks)
+{
+    const __m256i limit = _mm256_set1_epi32(static_cast<int>(length));
+    u32 i = from;
+    for (; i + 8 <= to; i += 8) {
+        __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(r1 + i));
+        __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(r2 + i));
+        auto hits_a = static_cast<unsigned>(
+            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(limit, a))));
+        auto hits_b = static_cast<unsigned>(
+            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(limit, b))));
+        for (; hits_a != 0; hits_a &= hits_a - 1) {
+            u32 k = i + static_cast<u32>(__builtin_ctz(hits_a));
+            *end[r1[k] >> siqs_block_bits]++ = (k - slice_start) << siqs_block_bits | (r1[k] & block_mask);
+        }
+        for (; hits_b != 0; hits_b &= hits_b - 1) {
+            u32 k = i + static_cast<u32>(__builtin_ctz(hits_b));
+            *end[r2[k] >> siqs_block_bits]++ = (k - slice_start) << siqs_block_bits | (r2[k] & block_mask);
+        }
+    }
+    fill_beyond(end, r1, r2, i, to, slice_start, length, blocks);
+}
+
+const bool has_avx2 = __builtin_cpu_supports("avx2");
+#endif
+
 // Sorts the hits of the large primes into the buckets of the blocks they
-// fall in. Primes above the interval's length hit it at most once a root,
-// and half the time not at all: those go without a branch, a miss writing
-// to a spare slot (end[blocks]) that is never counted.
+// fall in.
 void fill_buckets(siqs_sieve_space &space, const siqs_sieve_setup &setup)
 {
     const siqs_factor_base &fb = *setup.fb;
@@ -96,16 +146,12 @@ void fill_buckets(siqs_sieve_space &space, const siqs_sieve_setup &setup)
             for (u32 b = r2[i]; b < length; b += p)
                 *end[b >> siqs_block_bits]++ = index | (b & block_mask);
         }
-        for (u32 i = split; i < slice.end; ++i) {
-            u32 index = (i - slice.start) << siqs_block_bits;
-            u32 a = r1[i], b = r2[i];
-            u32 ba = a < length ? a >> siqs_block_bits : blocks;
-            *end[ba] = index | (a & block_mask);
-            end[ba] += ba < blocks;
-            u32 bb = b < length ? b >> siqs_block_bits : blocks;
-            *end[bb] = index | (b & block_mask);
-            end[bb] += bb < blocks;
-        }
+#if defined(__x86_64__)
+        if (has_avx2)
+            fill_beyond_avx2(end, r1, r2, split, slice.end, slice.start, length, blocks);
+        else
+#endif
+            fill_beyond(end, r1, r2, split, slice.end, slice.start, length, blocks);
         for (u32 b = 0; b < blocks; ++b)
             space.bucket_count[b * slices + sl] =
                 static_cast<u32>(end[b] - (base + static_cast<std::size_t>(b) * space.block_stride));
