@@ -59,7 +59,7 @@ constexpr u32 unsieved_below = 48;
 // Primes from this size on hit a block only a few times: they go through
 // the buckets, which pay the cost of setting up each prime once a
 // polynomial rather than once a block.
-constexpr u32 bucket_from = 1u << 12;
+constexpr u32 bucket_from = 1u << 13;
 
 } // namespace
 

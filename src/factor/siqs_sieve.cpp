@@ -138,13 +138,26 @@ void fill_buckets(siqs_sieve_space &space, const siqs_sieve_setup &setup)
             end[b] = base + static_cast<std::size_t>(b) * space.block_stride;
         end[blocks] = &spare;
         u32 split = std::clamp(setup.first_beyond, slice.start, slice.end);
+        // A root r < p hits at r, r + p, ..., r + (q - 1) p for q = 2M / p,
+        // and once more if r + q p < 2M: a loop whose count changes only
+        // slowly from prime to prime, then one hit without a branch.
+        const u32 *sure = setup.sure_hits.data();
         for (u32 i = slice.start; i < split; ++i) {
-            u32 p = prime[i];
+            u32 p = prime[i], q = sure[i - fb.first_large];
             u32 index = (i - slice.start) << siqs_block_bits;
-            for (u32 a = r1[i]; a < length; a += p)
+            // One root after the other: the two often share a block, and a
+            // pointer just written would be read back at once.
+            u32 a = r1[i], b = r2[i];
+            for (u32 k = 0; k < q; ++k, a += p)
                 *end[a >> siqs_block_bits]++ = index | (a & block_mask);
-            for (u32 b = r2[i]; b < length; b += p)
+            for (u32 k = 0; k < q; ++k, b += p)
                 *end[b >> siqs_block_bits]++ = index | (b & block_mask);
+            u32 ba = a < length ? a >> siqs_block_bits : blocks;
+            *end[ba] = index | (a & block_mask);
+            end[ba] += ba < blocks;
+            u32 bb = b < length ? b >> siqs_block_bits : blocks;
+            *end[bb] = index | (b & block_mask);
+            end[bb] += bb < blocks;
         }
 #if defined(__x86_64__)
         if (has_avx2)
@@ -397,6 +410,9 @@ void siqs_sieve_setup_make(siqs_sieve_setup &setup, const siqs_factor_base &fb, 
     setup.first_beyond = static_cast<u32>(fb.prime.size());
     while (setup.first_beyond > fb.first_large && fb.prime[setup.first_beyond - 1] >= length)
         --setup.first_beyond;
+    setup.sure_hits.clear();
+    for (u32 i = fb.first_large; i < setup.first_beyond; ++i)
+        setup.sure_hits.push_back(length / fb.prime[i]);
     setup.slices.clear();
     for (u32 i = fb.first_large; i < fb.prime.size();) {
         siqs_slice slice{i, i, fb.logp[i]};

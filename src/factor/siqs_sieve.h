@@ -66,6 +66,7 @@ struct siqs_sieve_setup {
     std::uint8_t start_value;    // sieve bytes start here; 128 and above are candidates
     std::vector<siqs_slice> slices;
     std::uint32_t first_beyond;  // the first base index whose prime exceeds 2M
+    std::vector<std::uint32_t> sure_hits; // 2M / p for the large primes below it
 };
 
 // Sets the interval, the bounds, the threshold and the slices.
