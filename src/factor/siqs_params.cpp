@@ -5,24 +5,34 @@
 
 namespace {
 
-// bits of kN, factor-base primes, M, large-prime multiplier,
-// double large primes, threshold.
+// bits of N, factor-base primes, M, large-prime multiplier, double large
+// primes, threshold. Measured with bench/siqs_tune.py, CPU seconds on one
+// core of a 2-core machine (AMD EPYC), the least of two runs:
+//  - 40 digits (133 bits): 27-31 ms for any base of 250-600 primes and M of
+//    16384-32768 (mostly the process itself);
+//  - 50 digits (166 bits): 0.19 s with 2000 primes and M = 65536, against
+//    0.26 s with 900 and 0.22 s with 1400;
+//  - 60 digits (199 bits): 1.03 s with 6000 primes and M = 98304, 1.04 s
+//    with 8000 and M = 131072, 1.12 s with 4000;
+//  - 70 digits (233 bits): 10.3 s with 20000-30000 primes and M = 131072,
+//    11.5 s with 40000.
 const siqs_params rows[] = {
-    {64, 60, 32768, 30, false, 0.9},
-    {90, 120, 32768, 30, false, 1.0},
-    {110, 200, 32768, 40, false, 1.0},
-    {130, 350, 32768, 50, false, 1.0},
-    {150, 600, 32768, 50, false, 1.0},
-    {170, 1000, 32768, 60, false, 1.0},
-    {190, 1800, 65536, 60, false, 1.0},
-    {200, 2500, 65536, 70, false, 1.0},
-    {220, 4500, 98304, 70, false, 1.0},
-    {235, 8000, 131072, 80, false, 1.0},
-    {250, 15000, 163840, 90, false, 1.0},
-    {265, 28000, 196608, 100, false, 1.0},
-    {280, 45000, 262144, 120, true, 1.8},
-    {300, 65000, 327680, 120, true, 1.8},
-    {320, 90000, 393216, 150, true, 1.8},
+    {64, 60, 8192, 30, false, 0.9},
+    {80, 80, 16384, 30, false, 1.0},
+    {100, 150, 16384, 40, false, 1.2},
+    {120, 300, 32768, 50, false, 1.3},
+    {133, 600, 32768, 50, false, 1.4},
+    {150, 900, 32768, 50, false, 1.5},
+    {166, 2000, 65536, 60, false, 1.4},
+    {183, 3500, 65536, 80, false, 1.4},
+    {199, 6000, 98304, 100, false, 1.4},
+    {216, 12000, 131072, 100, false, 1.5},
+    {233, 25000, 131072, 100, false, 1.5},
+    {249, 40000, 163840, 120, false, 1.5},
+    {266, 55000, 196608, 120, false, 1.5},
+    {283, 70000, 262144, 150, true, 1.9},
+    {300, 90000, 327680, 150, true, 1.9},
+    {320, 110000, 393216, 150, true, 1.9},
 };
 
 } // namespace

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// The settings of the quadratic sieve by the size of kN, from one table:
+// The settings of the quadratic sieve by the size of N, from one table:
 // how many primes the factor base has, how long the sieve interval is, how
 // far the large primes go and whether relations with two of them are kept.
 // Between two rows the factor base and the large-prime multiplier are
@@ -17,7 +17,7 @@ inline constexpr unsigned siqs_block_bits = 15;
 inline constexpr unsigned siqs_block_size = 1u << siqs_block_bits;
 
 struct siqs_params {
-    unsigned bits;           // the row serves kN of up to this many bits
+    unsigned bits;           // the row serves N of up to this many bits
     unsigned fb_size;        // primes in the factor base
     unsigned half_interval;  // M: the interval is [-M, M), a multiple of 64
     unsigned large_mult;     // large primes below large_mult * the largest base prime
@@ -26,7 +26,7 @@ struct siqs_params {
                              // in units of log2(large-prime bound)
 };
 
-// The row for kN of `bits` bits; past the last row, the last row.
+// The row for N of `bits` bits; past the last row, the last row.
 siqs_params siqs_params_for(std::size_t bits);
 
 // The largest part the sieve takes by default, in decimal digits.
