@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/siqs_poly.h"
 
+#include "factor/cpu_support.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cmath>
@@ -135,14 +137,13 @@ void siqs_poly_next(siqs_poly &poly, const siqs_factor_base &fb, unsigned &l, bo
     mpz_divexact(poly.c, poly.c, poly.a);
 }
 
-// Independent lanes: vectors of eight where the processor has AVX2.
-__attribute__((target_clones("avx2", "default"))) void
-siqs_poly_move_roots(siqs_poly &poly, const siqs_factor_base &fb, unsigned l, bool up,
-                          u32 from, u32 to)
+namespace {
+
+// Independent lanes, which the compiler turns into vectors.
+inline __attribute__((always_inline)) void move_roots_lanes(u32 *r1, u32 *r2, const u32 *prime,
+                                                            const u32 *delta, bool up, u32 from,
+                                                            u32 to)
 {
-    const u32 *delta = &poly.delta[static_cast<std::size_t>(l) * fb.prime.size()];
-    u32 *r1 = poly.root1.data(), *r2 = poly.root2.data();
-    const u32 *prime = fb.prime.data();
     if (up) {
         for (u32 i = from; i < to; ++i) {
             u32 p = prime[i], d = delta[i];
@@ -158,6 +159,30 @@ siqs_poly_move_roots(siqs_poly &poly, const siqs_factor_base &fb, unsigned l, bo
             r2[i] = b > r2[i] ? b + p : b;
         }
     }
+}
+
+BROVANTEN_TARGET_AVX2 void move_roots_avx2(u32 *r1, u32 *r2, const u32 *prime, const u32 *delta,
+                                           bool up, u32 from, u32 to)
+{
+    move_roots_lanes(r1, r2, prime, delta, up, from, to);
+}
+
+void move_roots_plain(u32 *r1, u32 *r2, const u32 *prime, const u32 *delta, bool up, u32 from,
+                      u32 to)
+{
+    move_roots_lanes(r1, r2, prime, delta, up, from, to);
+}
+
+} // namespace
+
+void siqs_poly_move_roots(siqs_poly &poly, const siqs_factor_base &fb, unsigned l, bool up,
+                          u32 from, u32 to)
+{
+    const u32 *delta = &poly.delta[static_cast<std::size_t>(l) * fb.prime.size()];
+    if (cpu_has_avx2())
+        move_roots_avx2(poly.root1.data(), poly.root2.data(), fb.prime.data(), delta, up, from, to);
+    else
+        move_roots_plain(poly.root1.data(), poly.root2.data(), fb.prime.data(), delta, up, from, to);
 }
 
 bool siqs_a_chooser_init(siqs_a_chooser &chooser, const siqs_factor_base &fb, u32 half_interval,

@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#if defined(__x86_64__)
+#include "factor/cpu_support.h"
+#if BROVANTEN_AVX2_BUILD
 #include <immintrin.h>
 #endif
 
@@ -88,10 +89,10 @@ void fill_beyond(u32 **end, const u32 *r1, const u32 *r2, u32 from, u32 to, u32 
     }
 }
 
-#if defined(__x86_64__)
+#if BROVANTEN_AVX2_BUILD
 // The same, eight roots compared at once: only the hits (length / p of
 // them) are then written.
-__attribute__((target("avx2"))) void fill_beyond_avx2(u32 **end, const u32 *r1, const u32 *r2,
+BROVANTEN_TARGET_AVX2 void fill_beyond_avx2(u32 **end, const u32 *r1, const u32 *r2,
                                                       u32 from, u32 to, u32 slice_start,
                                                       u32 length, u32 blocks)
 {
@@ -116,7 +117,6 @@ __attribute__((target("avx2"))) void fill_beyond_avx2(u32 **end, const u32 *r1, 
     fill_beyond(end, r1, r2, i, to, slice_start, length, blocks);
 }
 
-const bool has_avx2 = __builtin_cpu_supports("avx2");
 #endif
 
 // Sorts the hits of the large primes into the buckets of the blocks they
@@ -159,8 +159,8 @@ void fill_buckets(siqs_sieve_space &space, const siqs_sieve_setup &setup)
             *end[bb] = index | (b & block_mask);
             end[bb] += bb < blocks;
         }
-#if defined(__x86_64__)
-        if (has_avx2)
+#if BROVANTEN_AVX2_BUILD
+        if (cpu_has_avx2())
             fill_beyond_avx2(end, r1, r2, split, slice.end, slice.start, length, blocks);
         else
 #endif
@@ -246,9 +246,9 @@ void divide_out(siqs_sieve_space &space, const siqs_factor_base &fb, u32 i)
 // at most (2^32 - 1) / p, for any d below 2^32. Independent lanes, so the
 // compiler uses vectors, eight primes at a time where the processor has
 // AVX2.
-__attribute__((target_clones("avx2", "default"))) void
-mark_root_primes(u8 *flags, const u32 *prime, const u32 *inverse, const u32 *limit,
-                 const u32 *root1, const u32 *root2, u32 j, u32 from, u32 to)
+inline __attribute__((always_inline)) void
+mark_root_primes_lanes(u8 *flags, const u32 *prime, const u32 *inverse, const u32 *limit,
+                       const u32 *root1, const u32 *root2, u32 j, u32 from, u32 to)
 {
     for (u32 i = from; i < to; ++i) {
         u32 p = prime[i];
@@ -256,6 +256,22 @@ mark_root_primes(u8 *flags, const u32 *prime, const u32 *inverse, const u32 *lim
         u32 d2 = (j + p - root2[i]) * inverse[i];
         flags[i] = static_cast<u8>((d1 <= limit[i]) | (d2 <= limit[i]));
     }
+}
+
+BROVANTEN_TARGET_AVX2 void mark_root_primes_avx2(u8 *flags, const u32 *prime, const u32 *inverse,
+                                                 const u32 *limit, const u32 *root1,
+                                                 const u32 *root2, u32 j, u32 from, u32 to)
+{
+    mark_root_primes_lanes(flags, prime, inverse, limit, root1, root2, j, from, to);
+}
+
+void mark_root_primes(u8 *flags, const u32 *prime, const u32 *inverse, const u32 *limit,
+                      const u32 *root1, const u32 *root2, u32 j, u32 from, u32 to)
+{
+    if (cpu_has_avx2())
+        mark_root_primes_avx2(flags, prime, inverse, limit, root1, root2, j, from, to);
+    else
+        mark_root_primes_lanes(flags, prime, inverse, limit, root1, root2, j, from, to);
 }
 
 void keep_relation(siqs_relation_batch &batch, siqs_sieve_space &space,
