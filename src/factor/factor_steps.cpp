@@ -13,139 +13,6 @@
 
 namespace {
 
-// --- What the steps say and share.
-
-void note(const factor_run &r, factor_event event, std::size_t i, const char *method = "",
-          round_unit unit = round_unit::none, int round = 0, unsigned long count = 0,
-          double done = 0, std::size_t bits = 0)
-{
-    if (!r.observer)
-        return;
-    const auto &parts = r.w.parts;
-    r.observer({event, static_cast<int>(i) + 1, static_cast<int>(parts.size()),
-                bits != 0 ? bits : mpz_sizeinbase(parts[i].value, 2), method, unit, round, count,
-                done});
-}
-
-void note_small_primes(const factor_run &r, unsigned long count)
-{
-    if (r.observer)
-        r.observer({factor_event::small_primes, 0, 0, mpz_sizeinbase(r.n, 2), "",
-                    round_unit::none, 0, count, 0});
-}
-
-bool is_whole(const factor_run &r, std::size_t i)
-{
-    return mpz_cmp(r.w.parts[i].value, r.n) == 0;
-}
-
-void found(const factor_run &r, bool split)
-{
-    r.w.outcome.found_count = 0;
-    if (split)
-        mpz_set(r.w.outcome.found[r.w.outcome.found_count++], r.w.g);
-}
-
-// Parts above the budget's size get no general methods.
-bool general(const factor_run &r, std::size_t i)
-{
-    return r.budget.general_max_bits == 0 ||
-           mpz_sizeinbase(r.w.parts[i].value, 2) <= r.budget.general_max_bits;
-}
-
-bool sieve_applies(const factor_run &r, std::size_t i)
-{
-    return general(r, i) &&
-           static_cast<int>(mpz_sizeinbase(r.w.parts[i].value, 10)) <= r.budget.sieve_digits;
-}
-
-// The curve levels part i gets: up to the budget's digits, but only up to
-// a quarter of its own digits while the sieve is to come, which finds any
-// factor of a part of 60 digits in about the time of the curves at 20
-// digits.
-int curve_levels(const factor_run &r, std::size_t i, bool sieve_ahead)
-{
-    if (!general(r, i))
-        return 0;
-    int top = r.budget.ecm_digits;
-    if (sieve_ahead)
-        top = std::min(top, static_cast<int>(mpz_sizeinbase(r.w.parts[i].value, 10)) / 4);
-    int levels = 0;
-    while (levels < ecm_level_count && ecm_levels[levels].digits <= top)
-        ++levels;
-    return levels;
-}
-
-void run_attempt(factor_run &r, std::size_t i, int round);
-
-int attempts_stage()
-{
-    static const int stage = [] {
-        int k = 0;
-        while (factor_steps[k].run != run_attempt)
-            ++k;
-        return k;
-    }();
-    return stage;
-}
-
-// Splits part i by every divisor found on it. The fixed bases that part i
-// has had cannot split its pieces either: each piece lies in one class of
-// primes that those bases told apart, or failed to. So the pieces, and
-// what is left of part i, start past its first strong tests, bases 2 and 3
-// and the random ones between them.
-void fold_in_found(const factor_run &r, std::size_t i, const char *method, round_unit unit,
-                   int round)
-{
-    factor_workspace &w = r.w;
-    if (w.outcome.found_count == 0)
-        return;
-    note(r, factor_event::split, i, method, unit, round,
-         static_cast<unsigned long>(w.outcome.found_count));
-    pool_drop(r.pool, w.parts[i].value);
-    const part_progress *had = progress_find(w, w.parts[i].value);
-    int strong_had = had == nullptr                 ? 0
-                     : had->stage > attempts_stage() ? r.budget.strong_tests
-                                                     : had->count;
-    int fixed_done = std::min({strong_had, strong_tests_first, r.budget.strong_tests});
-    mpz_set(w.rest, w.parts[i].value);
-    std::size_t old_size = w.parts.size();
-    if (!parts_split_one(w.parts, i, w.outcome.found, w.outcome.found_count, w.scratch))
-        return;
-    progress_forget(w, w.rest);
-    progress_restart(w, w.parts[i].value, fixed_done);
-    for (std::size_t k = old_size; k < w.parts.size(); ++k)
-        progress_restart(w, w.parts[k].value, fixed_done);
-}
-
-// A part r^k with k as large as it goes becomes r with k times the power,
-// to be checked afresh; the root keeps the attempts the power had, since
-// its primes are the same. Returns k, or 0 if the part is no perfect power.
-unsigned long take_perfect_power(const factor_run &r, std::size_t i)
-{
-    factor_workspace &w = r.w;
-    factor_part &p = w.parts[i];
-    if (!mpz_perfect_power_p(p.value))
-        return 0;
-    std::size_t bits = mpz_sizeinbase(p.value, 2);
-    // Every prime factor is above 2^16, so k is at most bits / 16.
-    for (unsigned long k = bits / 16 + 1; k >= 2; --k) {
-        if (!mpz_root(w.g, p.value, k))
-            continue;
-        pool_drop(r.pool, p.value);
-        const part_progress *had = progress_find(w, p.value);
-        int count = had == nullptr ? 0 : had->count;
-        progress_forget(w, p.value);
-        mpz_set(p.value, w.g);
-        p.power *= k;
-        p.state = part_state::unknown;
-        progress_restart(w, p.value, count);
-        note(r, factor_event::perfect_power, i, "", round_unit::none, 0, k, 0, bits);
-        return k;
-    }
-    return 0;
-}
-
 // Attempt `slot` on part i, into w.outcome: a helper's result if one has
 // it. offer: what comes next may be offered to the helpers.
 void attempt(factor_run &r, std::size_t i, int slot, const scheduled_attempt &a, bool offer)
@@ -351,33 +218,42 @@ void run_rho(factor_run &r, std::size_t i, int)
     fold_in_found(r, i, "rho", round_unit::none, 0);
 }
 
-// p - 1 and p + 1 go where the curves go, ahead of them.
+// p - 1 and p + 1 go where the curves go, ahead of them, each once.
+bool smooth_order_applies(const factor_run &r, std::size_t i, double b1)
+{
+    return b1 > 0 && curve_levels(r, i, sieve_applies(r, i)) > 0;
+}
+
+void run_smooth_order(factor_run &r, std::size_t i, const char *title, const char *name,
+                      bool (*find)(mpz_t, const mpz_t, double, std::uint64_t), double b1,
+                      int seed_index)
+{
+    const mpz_ptr m = r.w.parts[i].value;
+    note(r, factor_event::method, i, title);
+    found(r, find(r.w.g, m, b1, part_seed(r.setup.run_seed, m, seed_index)));
+    fold_in_found(r, i, name, round_unit::none, 0);
+}
+
 bool applies_pm1(const factor_run &r, std::size_t i, const part_progress &)
 {
-    return r.budget.pm1_b1 > 0 && curve_levels(r, i, sieve_applies(r, i)) > 0;
+    return smooth_order_applies(r, i, r.budget.pm1_b1);
 }
 
 void run_pm1(factor_run &r, std::size_t i, int)
 {
-    const mpz_ptr m = r.w.parts[i].value;
-    note(r, factor_event::method, i, "Pollard p-1");
-    found(r, pm1_find_divisor(r.w.g, m, r.budget.pm1_b1,
-                              part_seed(r.setup.run_seed, m, pm1_seed_index)));
-    fold_in_found(r, i, "p-1", round_unit::none, 0);
+    run_smooth_order(r, i, "Pollard p-1", "p-1", pm1_find_divisor, r.budget.pm1_b1,
+                     pm1_seed_index);
 }
 
 bool applies_pp1(const factor_run &r, std::size_t i, const part_progress &)
 {
-    return r.budget.pp1_b1 > 0 && curve_levels(r, i, sieve_applies(r, i)) > 0;
+    return smooth_order_applies(r, i, r.budget.pp1_b1);
 }
 
 void run_pp1(factor_run &r, std::size_t i, int)
 {
-    const mpz_ptr m = r.w.parts[i].value;
-    note(r, factor_event::method, i, "Williams p+1");
-    found(r, pp1_find_divisor(r.w.g, m, r.budget.pp1_b1,
-                              part_seed(r.setup.run_seed, m, pp1_seed_index)));
-    fold_in_found(r, i, "p+1", round_unit::none, 0);
+    run_smooth_order(r, i, "Williams p+1", "p+1", pp1_find_divisor, r.budget.pp1_b1,
+                     pp1_seed_index);
 }
 
 void run_curve_level(factor_run &r, std::size_t i, int level)
@@ -500,7 +376,18 @@ int next_attempt_slot(const factor_run &r, std::size_t i)
     const part_progress *p = progress_find(r.w, part.value);
     int stage = p == nullptr ? 0 : p->stage, count = p == nullptr ? 0 : p->count;
     scheduled_attempt a{};
-    if (stage > attempts_stage() || !schedule_slot(a, r.budget, count + 1))
+    if (stage > r.attempts_stage || !schedule_slot(a, r.budget, count + 1))
         return 0;
     return count + 1;
+}
+
+int attempts_stage()
+{
+    static const int stage = [] {
+        int k = 0;
+        while (factor_steps[k].run != run_attempt)
+            ++k;
+        return k;
+    }();
+    return stage;
 }

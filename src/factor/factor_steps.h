@@ -13,10 +13,7 @@
 // own file.
 #pragma once
 
-#include "factor/attempt_pool.h"
-#include "factor/factor_budget.h"
-#include "factor/factor_note.h"
-#include "factor/factor_workspace.h"
+#include "factor/factor_run.h"
 
 #include <cstddef>
 #include <gmp.h>
@@ -29,16 +26,6 @@ inline constexpr std::size_t rho_full_bits = 128;
 inline constexpr std::size_t rho_cheap_bits = 100;
 // Strong tests on N itself before its primality check.
 inline constexpr int whole_tests_before_check = 2;
-
-// One number's run through the steps.
-struct factor_run {
-    factor_workspace &w;
-    mpz_srcptr n;
-    const factor_budget &budget;
-    const factor_observer &observer;
-    attempt_setup setup;
-    attempt_pool &pool;
-};
 
 // How an entry counts its rounds in the part's progress: it runs once; it
 // runs while it applies, its rounds added to the count the part brings
@@ -64,3 +51,6 @@ void run_next_step(factor_run &r, std::size_t i);
 // to its attempts without splitting first (a part not yet checked: if it
 // turns out composite and no perfect power); 0 when that is no attempt.
 int next_attempt_slot(const factor_run &r, std::size_t i);
+
+// The index of the splitting attempts among the steps.
+int attempts_stage();

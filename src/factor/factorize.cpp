@@ -46,7 +46,7 @@ bool factorize(factor_workspace &w, const mpz_t n, unsigned long seed,
     attempt_setup setup{&w.exponent, seed, budget};
     attempt_pool pool;
     pool_start(pool, helper_count(w, n), setup, w.cores);
-    factor_run r{w, n, budget, observer, setup, pool};
+    factor_run r{w, n, budget, observer, setup, pool, attempts_stage()};
     for (std::size_t i; !w.stop.load(std::memory_order_relaxed) &&
                         (i = next_part(w.parts)) < w.parts.size();)
         run_next_step(r, i);

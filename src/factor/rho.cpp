@@ -17,7 +17,7 @@ void rho_scratch_clear(rho_scratch &s)
 
 namespace {
 
-inline void step(mpz_t y, unsigned long c, const mpz_t m)
+inline void rho_step(mpz_t y, unsigned long c, const mpz_t m)
 {
     mpz_mul(y, y, y);
     mpz_add_ui(y, y, c);
@@ -36,12 +36,12 @@ bool brent(mpz_t divisor, const mpz_t m, unsigned long c, unsigned long max_step
     for (unsigned long r = 1; mpz_cmp_ui(s.g, 1) == 0 && steps < max_steps; r *= 2) {
         mpz_set(s.x, s.y);
         for (unsigned long i = 0; i < r; ++i)
-            step(s.y, c, m);
+            rho_step(s.y, c, m);
         steps += r;
         for (unsigned long k = 0; k < r && mpz_cmp_ui(s.g, 1) == 0; k += batch) {
             mpz_set(s.ys, s.y);
             for (unsigned long i = 0; i < std::min(batch, r - k); ++i) {
-                step(s.y, c, m);
+                rho_step(s.y, c, m);
                 mpz_sub(s.diff, s.x, s.y);
                 mpz_mul(s.q, s.q, s.diff);
                 mpz_mod(s.q, s.q, m);
@@ -53,7 +53,7 @@ bool brent(mpz_t divisor, const mpz_t m, unsigned long c, unsigned long max_step
     if (mpz_cmp(s.g, m) == 0) {
         // The batch overshot: walk it again one step at a time.
         do {
-            step(s.ys, c, m);
+            rho_step(s.ys, c, m);
             mpz_sub(s.diff, s.x, s.ys);
             mpz_gcd(s.g, s.diff, m);
         } while (mpz_cmp_ui(s.g, 1) == 0);
