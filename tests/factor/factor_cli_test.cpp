@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// brovanten-factor as a function: output lines, exit status, bad input,
-// options, standard input and the progress line.
+// brovanten-factor as a function: output lines, exit status, bad input
+// and unknown options, checked against coreutils factor where it agrees,
+// help and version, and write errors.
 #include "support/factor_harness.h"
 #include "support/harness.h"
 
@@ -10,8 +11,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <regex>
-#include <set>
 
 namespace {
 
