@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "driver/screen.h"
 
-#include "engine/small_primes.h"
+#include "engine/screening.h"
 
 void screen_state_init(screen_state &s)
 {
-    mpz_init_set_ui(s.base, 3);
     mpz_init(s.residue);
 }
 
 void screen_state_clear(screen_state &s)
 {
-    mpz_clear(s.base);
     mpz_clear(s.residue);
 }
 
@@ -19,10 +17,7 @@ bool screen_number(const mpz_t n, std::FILE *out, screen_state &s)
 {
     std::fputs("Testing for divisors up to 100000...", out);
     std::fflush(out);
-    // The smallest divisor above 1 is a prime, so walking the primes finds
-    // the same d as walking 2, 3, 5, 7, 9, ..., 99999.
-    std::size_t from = 0;
-    if (unsigned long d = next_small_prime_divisor(n, from)) {
+    if (unsigned long d = screening_divisor(n)) {
         std::fprintf(out, "Number divisible by %lu\n", d);
         return false;
     }
@@ -30,13 +25,7 @@ bool screen_number(const mpz_t n, std::FILE *out, screen_state &s)
 
     std::fputs("PSeudoPrimality test in base 3...", out);
     std::fflush(out);
-    // A negative n has no base-3 test of its own; it is turned away here
-    // rather than handed to a modulus of the wrong sign.
-    bool passed = mpz_sgn(n) > 0;
-    if (passed) {
-        mpz_powm(s.residue, s.base, n, n);
-        passed = mpz_cmp_ui(s.residue, 3) == 0;
-    }
+    bool passed = screening_passes_base_3(n, s.residue);
     std::fputs(passed ? " Done\n\n" : " FAILED\n\n", out);
     return passed;
 }

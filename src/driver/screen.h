@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// Screening: the cheap checks a number must pass before any matrix test.
-// Trial division up to 99999 (by the 9592 primes below 100000, no
-// square-root bound), then a Fermat test 3^N = 3 mod N.
+// Screening: the transcript of the cheap checks a number must pass before
+// any matrix test (engine/screening.h): trial division up to 99999, then a
+// Fermat test 3^N = 3 mod N. Each line is flushed before its check runs.
 // Primes below 100000 are reported as divisible by themselves, on purpose:
 // the matrix tests are for large composites.
 #pragma once
@@ -10,7 +10,6 @@
 #include <gmp.h>
 
 struct screen_state {
-    mpz_t base;    // 3
     mpz_t residue; // 3^N mod N
 };
 

@@ -15,7 +15,7 @@ void fast_power_scratch_clear(fast_power_scratch &s)
 }
 
 bool fast_matrix_pow_mod(matrix2 &r, const matrix2 &m, const mpz_t e, const mpz_t n,
-                         fast_power_scratch &s, const power_progress *progress)
+                         fast_power_scratch &s, const power_progress &progress)
 {
     assert(mpz_cmp_ui(n, 1) > 0 && mpz_sgn(e) >= 0);
     for ([[maybe_unused]] const auto &x : m.x)
@@ -51,9 +51,8 @@ bool fast_matrix_pow_mod(matrix2 &r, const matrix2 &m, const mpz_t e, const mpz_
             mpz_mod(s.a, s.t, n);
             mpz_mod(s.b, s.b, n);
         }
-        if (progress != nullptr && i % report_every == 0 &&
-            !progress->report(progress->context,
-                              static_cast<double>(bits - i) / static_cast<double>(bits)))
+        if (progress && i % report_every == 0 &&
+            !progress(static_cast<double>(bits - i) / static_cast<double>(bits)))
             return false;
     }
 

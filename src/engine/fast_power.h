@@ -15,6 +15,7 @@
 
 #include "engine/matrix.h"
 
+#include <functional>
 #include <gmp.h>
 
 // Everything the power uses, created once and reused.
@@ -26,15 +27,12 @@ void fast_power_scratch_init(fast_power_scratch &s);
 void fast_power_scratch_clear(fast_power_scratch &s);
 
 // Called now and then with the share of E's bits done, from 0 to 1; the
-// power stops early when it returns false.
-struct power_progress {
-    bool (*report)(void *context, double done);
-    void *context;
-};
+// power stops early when it returns false. An empty one is never called.
+using power_progress = std::function<bool(double done)>;
 
 // r = m^e mod n, for a matrix with entries in [0, 2^15), e >= 0 and n > 1.
 // For e = 0, r is the identity. Aliasing is allowed: r may be m. The result
 // equals matrix_pow_mod's with every entry reduced into [0, n). Returns false,
 // with r unspecified, when progress stopped the power.
 bool fast_matrix_pow_mod(matrix2 &r, const matrix2 &m, const mpz_t e, const mpz_t n,
-                         fast_power_scratch &s, const power_progress *progress = nullptr);
+                         fast_power_scratch &s, const power_progress &progress = {});

@@ -78,11 +78,9 @@ void work(queue &q, const job_settings &settings, bool verbose)
                 break; // closed and nothing left to claim
         }
         // A busy worker holds one core; the rest are spare for helpers.
-        if (settings.spare_cores != nullptr)
-            --*settings.spare_cores;
+        cores_hold(settings.cores);
         run_keeping_steps(*job, w, settings, verbose);
-        if (settings.spare_cores != nullptr)
-            ++*settings.spare_cores;
+        cores_release(settings.cores, 1);
         {
             std::lock_guard<std::mutex> hold(q.lock);
             for (auto &s : q.slots)

@@ -99,27 +99,3 @@ inline u128 double_word_from_form(const double_word_modulus &m, u128 a)
 {
     return double_word_mul(m, a, 1);
 }
-
-inline u128 double_word_gcd(u128 a, u128 b)
-{
-    auto trailing_zeros = [](u128 x) {
-        u64 low = static_cast<u64>(x);
-        return low != 0 ? __builtin_ctzll(low) : 64 + __builtin_ctzll(static_cast<u64>(x >> 64));
-    };
-    if (a == 0)
-        return b;
-    if (b == 0)
-        return a;
-    int shift = trailing_zeros(a | b);
-    a >>= trailing_zeros(a);
-    do {
-        b >>= trailing_zeros(b);
-        if (a > b) {
-            u128 t = a;
-            a = b;
-            b = t;
-        }
-        b -= a;
-    } while (b != 0);
-    return a << shift;
-}

@@ -3,10 +3,12 @@
 // level of D digits runs the curves that find a factor of D digits with
 // probability 1 - 1/e at GMP-ECM's usual B1. Every curve's parameter sigma
 // comes from the run's seed, the part and the curve's number, so a run
-// replays.
+// replays. Cost: a curve of the first level (B1 = 2000) takes about 1.3 ms
+// at 100 bits and 10 ms at 700 bits.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <gmp.h>
 
 struct ecm_level {
@@ -23,14 +25,12 @@ inline constexpr ecm_level ecm_levels[] = {
 };
 inline constexpr int ecm_level_count = sizeof ecm_levels / sizeof ecm_levels[0];
 
-// Called before each curve (curve counts from 1); returning false stops.
-struct ecm_watch {
-    bool (*curve)(void *context, const ecm_level &level, int curve);
-    void *context;
-};
+// Each curve's seed, by its number (from 1).
+using curve_seed = std::function<std::uint64_t(int curve)>;
+// Called before each curve; returning false stops the level.
+using curve_watch = std::function<bool(const ecm_level &level, int curve)>;
 
 // divisor = a proper divisor of the odd composite m found by the curves of
-// level, or false if none did. seed_of_curve(curve) gives each curve's seed.
+// level, or false if none did.
 bool ecm_run_level(mpz_t divisor, const mpz_t m, const ecm_level &level,
-                   std::uint64_t (*seed_of_curve)(const void *context, int curve),
-                   const void *seed_context, const ecm_watch *watch = nullptr);
+                   const curve_seed &seed_of_curve, const curve_watch &watch = {});

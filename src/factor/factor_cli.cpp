@@ -2,6 +2,9 @@
 #include "factor/factor_cli.h"
 
 #include "factor/batch.h"
+#include "factor/factor_budget.h"
+#include "factor/factorize.h"
+#include "factor/kind.h"
 #include "factor/factor_options.h"
 #include "factor/number_job.h"
 #include "factor/prime_proof.h"
@@ -10,58 +13,60 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
-#include <atomic>
 #include <thread>
 
 namespace {
 
-const char usage_text[] =
-    "Usage: brovanten-factor [OPTION]... [N]...\n"
-    "Print the prime factors of each N as \"N: p1 p2 ...\", ascending and\n"
-    "repeated for powers. Made for pseudoprimes (Carmichael numbers, Fermat and\n"
-    "strong pseudoprimes) whose prime factors are all large. With no N, read\n"
-    "the numbers from standard input, separated by blanks or line ends.\n"
-    "\n"
-    "  -s, --seed=S   seed the random splitting tests with S\n"
-    "  -v, --verbose  report the seed and each step on standard error\n"
-    "      --kind     after each line, say what kind of number N is: prime or\n"
-    "                 composite, Carmichael, Lucas-Carmichael, its Fermat and\n"
-    "                 strong liars, the prime bases to which it is a Fermat and\n"
-    "                 a strong pseudoprime, and whether it passes brovanten's\n"
-    "                 screening\n"
-    "      --bases=B  with --kind, the prime bases below B (default 100)\n"
-    "      --json     one JSON object per number instead of its line (JSON Lines)\n"
-    "      --effort=D  after the pseudoprime tests and rho, elliptic curves up\n"
-    "                 to factors of D digits (0 to 60; default 25, on parts of\n"
-    "                 up to 700 bits) and the quadratic sieve on parts of up to\n"
-    "                 75 digits; 0 for neither\n"
-    "      --prove    prove every printed prime (below 2^64 the strong tests\n"
-    "                 are a proof; above, Pocklington's test or APR-CL, seconds\n"
-    "                 at 1000 bits, over a minute at 3000); one that fails is\n"
-    "                 shown in brackets\n"
-    "  -j, --threads=N  factor N numbers at a time (default 1; 0: every core);\n"
-    "                 the output stays in input order; spare threads help\n"
-    "                 with numbers of 2048 bits and more\n"
-    "  -h, --help     show this help and exit\n"
-    "      --version  show the version and exit\n"
-    "\n"
-    "A composite part that could not be split is printed in brackets.\n"
-    "Exit status: 0 if every number was factored completely, 1 if a part\n"
-    "stayed composite, 2 if an input was not a non-negative decimal integer\n"
-    "of at most 20000 digits, an option was wrong or the output could not be\n"
-    "written; when several apply, the highest.\n";
-
-// The default budget, or with --effort D: curves up to D digits on parts of
-// any size, and the sieve unless D is 0.
-factor_budget budget_for_effort(int effort)
+// The help; its defaults come from where they are set.
+std::string usage_text()
 {
-    factor_budget budget = default_budget;
-    if (effort >= 0) {
-        budget.ecm_digits = effort;
-        budget.sieve_digits = effort == 0 ? 0 : default_budget.sieve_digits;
-        budget.general_max_bits = 0;
-    }
-    return budget;
+    const std::string ecm_digits = std::to_string(default_ecm_digits);
+    const std::string general_bits = std::to_string(default_general_max_bits);
+    const std::string sieve_digits = std::to_string(default_sieve_digits);
+    return "Usage: brovanten-factor [OPTION]... [N]...\n"
+           "Print the prime factors of each N as \"N: p1 p2 ...\", ascending and\n"
+           "repeated for powers. Made for pseudoprimes (Carmichael numbers, Fermat and\n"
+           "strong pseudoprimes) whose prime factors are all large. With no N, read\n"
+           "the numbers from standard input, separated by blanks or line ends.\n"
+           "\n"
+           "  -s, --seed=S   seed the random splitting tests with S\n"
+           "  -v, --verbose  report the seed and each step on standard error\n"
+           "      --kind     after each line, say what kind of number N is: prime or\n"
+           "                 composite, Carmichael, Lucas-Carmichael, its Fermat and\n"
+           "                 strong liars, the prime bases to which it is a Fermat and\n"
+           "                 a strong pseudoprime, and whether it passes brovanten's\n"
+           "                 screening\n"
+           "      --bases=B  with --kind, the prime bases below B (default " +
+           std::to_string(default_kind_base_bound) +
+           ")\n"
+           "      --json     one JSON object per number instead of its line (JSON Lines)\n"
+           "      --effort=D  after the pseudoprime tests and rho, p-1, p+1 and\n"
+           "                 elliptic curves up to factors of D digits (0 to " +
+           std::to_string(max_effort) + ";\n                 default " + ecm_digits +
+           ", on parts of up to " + general_bits +
+           " bits) and the quadratic\n"
+           "                 sieve on parts of up to " +
+           sieve_digits +
+           " digits; 0 for none of them\n"
+           "      --prove    prove every printed prime (below 2^64 the strong tests\n"
+           "                 are a proof; above, Pocklington's test or APR-CL, seconds\n"
+           "                 at 1000 bits, over a minute at 3000); one that fails is\n"
+           "                 shown in brackets\n"
+           "  -j, --threads=N  factor N numbers at a time (default 1; 0: every core);\n"
+           "                 the output stays in input order; spare threads help\n"
+           "                 with numbers of " +
+           std::to_string(parallel_min_bits) +
+           " bits and more\n"
+           "  -h, --help     show this help and exit\n"
+           "      --version  show the version and exit\n"
+           "\n"
+           "A composite part that could not be split is printed in brackets.\n"
+           "Exit status: 0 if every number was factored completely, 1 if a part\n"
+           "stayed composite, 2 if an input was not a non-negative decimal integer\n"
+           "of at most " +
+           std::to_string(max_input_digits) +
+           " digits, an option was wrong or the output could not be\n"
+           "written; when several apply, the highest.\n";
 }
 
 // What the run has printed and seen so far.
@@ -124,11 +129,12 @@ int print_text(const factor_io &io, const char *text)
 
 int factor_main(int argc, char **argv, const factor_io &io, unsigned long default_seed)
 {
-    factor_options options{default_seed, false, false, false, 0, 1, -1, false, argc};
+    factor_options options{};
+    options.seed = default_seed;
     std::string message;
     switch (parse_factor_options(options, argc, argv, message)) {
     case options_verdict::help:
-        return print_text(io, usage_text);
+        return print_text(io, usage_text().c_str());
     case options_verdict::version:
         return print_text(io, "brovanten-factor " BROVANTEN_VERSION "\n");
     case options_verdict::error:
@@ -141,9 +147,10 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
     unsigned threads = options.threads;
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
-    std::atomic<int> spare_cores{static_cast<int>(threads)};
-    job_settings settings{options.seed, options.json,  options.kind, options.kind_bases,
-                          threads,      &spare_cores,  budget_for_effort(options.effort),
+    spare_cores cores;
+    spare_cores_set(cores, static_cast<int>(threads));
+    job_settings settings{options.seed, options.json, options.kind, options.kind_bases,
+                          threads,      &cores,       budget_for_effort(options.effort),
                           options.prove ? prove_prime : nullptr};
     if (options.verbose)
         std::fprintf(io.err, "brovanten-factor: seed %lu\n", options.seed);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/factor_options.h"
 
+#include "factor/kind.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -26,7 +28,7 @@ const option long_options[] = {
 };
 
 // Decimal digits only, within an unsigned long.
-bool parse_number(const char *text, unsigned long &seed)
+bool parse_decimal(const char *text, unsigned long &value)
 {
     if (*text == '\0')
         return false;
@@ -34,7 +36,7 @@ bool parse_number(const char *text, unsigned long &seed)
         if (*p < '0' || *p > '9')
             return false;
     errno = 0;
-    seed = std::strtoul(text, nullptr, 10);
+    value = std::strtoul(text, nullptr, 10);
     return errno == 0;
 }
 
@@ -47,7 +49,7 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
     options.kind = false;
     options.json = false;
     options.threads = 1;
-    options.kind_bases = 100;
+    options.kind_bases = default_kind_base_bound;
     options.effort = -1;
     options.prove = false;
     // getopt keeps its place in globals: 0 starts afresh, so that every call
@@ -62,14 +64,14 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
             options.first_number = optind;
             return options_verdict::run;
         case 's':
-            if (!parse_number(optarg, options.seed)) {
+            if (!parse_decimal(optarg, options.seed)) {
                 message = std::string("invalid seed '") + optarg + "'";
                 return options_verdict::error;
             }
             break;
         case 'j': {
             unsigned long threads = 0;
-            if (!parse_number(optarg, threads) || threads > max_threads) {
+            if (!parse_decimal(optarg, threads) || threads > max_threads) {
                 message = std::string("invalid number of threads '") + optarg + "' (0 to " +
                           std::to_string(max_threads) + ")";
                 return options_verdict::error;
@@ -91,7 +93,7 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
             options.json = true;
             break;
         case bases_option:
-            if (!parse_number(optarg, options.kind_bases) || options.kind_bases < 3 ||
+            if (!parse_decimal(optarg, options.kind_bases) || options.kind_bases < 3 ||
                 options.kind_bases > max_kind_bases) {
                 message = std::string("invalid bound of bases '") + optarg + "' (3 to " +
                           std::to_string(max_kind_bases) + ")";
@@ -101,7 +103,7 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
             break;
         case effort_option: {
             unsigned long digits = 0;
-            if (!parse_number(optarg, digits) || digits > max_effort) {
+            if (!parse_decimal(optarg, digits) || digits > max_effort) {
                 message = std::string("invalid effort '") + optarg + "' (0 to " +
                           std::to_string(max_effort) + " digits)";
                 return options_verdict::error;

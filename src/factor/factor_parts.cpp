@@ -26,14 +26,10 @@ void drop_ones(std::vector<factor_part> &parts)
     }
 }
 
-// A part whose value changed is looked at again with a fresh budget.
+// A part whose value changed is looked at again.
 void changed(factor_part &p)
 {
     p.state = part_state::unknown;
-    p.strong_tests = p.matrix_tests = 0;
-    p.rho_tried = false;
-    p.ecm_levels_done = 0;
-    p.sieve_tried = false;
     p.fresh = true;
 }
 

@@ -2,8 +2,9 @@
 // A factorisation in the making: parts p_i^k_i whose product is the number,
 // kept pairwise coprime. Every divisor a test finds is folded in with gcds
 // (a coprime base), so that a part shared by two splits is taken out of both
-// and its powers add up. Each part knows whether it is prime, composite or
-// not yet looked at, and how many tests it has had.
+// and its powers add up. A part is its value, its power and its state:
+// prime, composite, or not yet looked at. What has been tried on it is the
+// step order's (factor_workspace.h), not the part's.
 #pragma once
 
 #include <gmp.h>
@@ -21,11 +22,6 @@ struct factor_part {
     mpz_t value;
     unsigned long power;
     part_state state;
-    int strong_tests;
-    int matrix_tests;
-    bool rho_tried;
-    int ecm_levels_done;
-    bool sieve_tried;
     bool fresh; // new or changed since the base was last made coprime
 };
 

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/kind.h"
 
+#include "engine/screening.h"
 #include "engine/small_primes.h"
+#include "factor/miller_rabin.h"
 #include "report/number_text.h"
 
 #include <algorithm>
@@ -21,23 +23,6 @@ void kind_scratch_clear(kind_scratch &s)
 
 namespace {
 
-// Whether n (odd, above 3) passes the strong test to base b, with
-// n - 1 = 2^s * odd.
-bool strong_probable_prime(const mpz_t n, unsigned long b, unsigned long s, kind_scratch &k)
-{
-    mpz_set_ui(k.base, b);
-    mpz_powm(k.x, k.base, k.odd, n);
-    if (mpz_cmp_ui(k.x, 1) == 0 || mpz_cmp(k.x, k.n_minus_1) == 0)
-        return true;
-    for (unsigned long j = 1; j < s; ++j) {
-        mpz_mul(k.x, k.x, k.x);
-        mpz_mod(k.x, k.x, n);
-        if (mpz_cmp(k.x, k.n_minus_1) == 0)
-            return true;
-    }
-    return false;
-}
-
 // The prime bases below the bound, prime to n, for which n passes each test.
 void pseudoprime_bases(number_kind &k, const mpz_t n, kind_scratch &s)
 {
@@ -53,7 +38,7 @@ void pseudoprime_bases(number_kind &k, const mpz_t n, kind_scratch &s)
             mpz_powm(s.x, s.base, s.n_minus_1, n);
             fermat = mpz_cmp_ui(s.x, 1) == 0;
             // For an even n, n - 1 is odd and the strong test is the Fermat test.
-            strong = odd ? strong_probable_prime(n, p, twos, s) : fermat;
+            strong = odd ? miller_rabin_passes(n, p, s.n_minus_1, s.odd, twos, s.x) : fermat;
         }
         if (fermat)
             k.fermat_bases.push_back(p);
@@ -70,15 +55,12 @@ void pseudoprime_bases(number_kind &k, const mpz_t n, kind_scratch &s)
 
 void screening(number_kind &k, const mpz_t n, kind_scratch &s)
 {
-    std::size_t from = 0;
-    if (unsigned long d = next_small_prime_divisor(n, from)) {
+    if (unsigned long d = screening_divisor(n)) {
         k.passes_screening = false;
         k.screening_why = "divisible by " + std::to_string(d);
         return;
     }
-    mpz_set_ui(s.base, 3);
-    mpz_powm(s.x, s.base, n, n);
-    k.passes_screening = mpz_cmp_ui(s.x, 3) == 0;
+    k.passes_screening = screening_passes_base_3(n, s.x);
     if (!k.passes_screening)
         k.screening_why = "3^N mod N is not 3";
 }

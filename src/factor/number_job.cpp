@@ -94,12 +94,11 @@ void run_number_job(number_job &job, factor_worker &w, const job_settings &setti
     case token_verdict::number:
         break;
     }
-    factor_observer observer;
     w.work.threads = settings.threads;
-    w.work.spare_cores = settings.spare_cores;
+    w.work.cores = settings.cores;
     auto start = std::chrono::steady_clock::now();
     bool complete = factorize(w.work, w.n, settings.seed, settings.budget,
-                              progress_for_number(view, w.n, observer));
+                              progress_for_number(view, w.n));
     progress_clear(view);
     if (settings.prove != nullptr && !prove_parts(job, w.work.parts, w.n, settings.prove, view))
         complete = false;

@@ -10,7 +10,6 @@
 #include "factor/prime_proof.h"
 #include "factor/progress.h"
 
-#include <atomic>
 #include <cstdio>
 #include <gmp.h>
 #include <string>
@@ -21,7 +20,7 @@ struct job_settings {
     bool kind;
     unsigned long kind_bases;
     unsigned threads;               // at most, on one number
-    std::atomic<int> *spare_cores;  // shared by the workers of a batch
+    spare_cores *cores;             // shared by the workers of a batch
     factor_budget budget;
     prime_prover prove;             // nullptr unless --prove
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/prime_proof.h"
 
+#include "factor/miller_rabin.h"
 #include "factor/word_prime.h"
 
 #include <flint/aprcl.h>
@@ -17,24 +18,18 @@ const unsigned long first_primes[] = {2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37
 
 constexpr unsigned long pocklington_trial_limit = 100000;
 
-// The strong test of odd p > 41 to base a.
-bool strong_test(const mpz_t p, unsigned long a)
+// Whether the odd p > 41 passes the strong tests to the primes up to 41.
+bool passes_first_primes(const mpz_t p)
 {
-    mpz_t d, x, minus_one;
-    mpz_inits(d, x, minus_one, nullptr);
+    mpz_t minus_one, odd, x;
+    mpz_inits(minus_one, odd, x, nullptr);
     mpz_sub_ui(minus_one, p, 1);
-    mp_bitcnt_t s = mpz_scan1(minus_one, 0);
-    mpz_tdiv_q_2exp(d, minus_one, s);
-    mpz_set_ui(x, a);
-    mpz_powm(x, x, d, p);
-    bool passed = mpz_cmp_ui(x, 1) == 0 || mpz_cmp(x, minus_one) == 0;
-    for (mp_bitcnt_t k = 1; k < s && !passed; ++k) {
-        mpz_powm_ui(x, x, 2, p);
-        if (mpz_cmp_ui(x, 1) == 0)
-            break;
-        passed = mpz_cmp(x, minus_one) == 0;
-    }
-    mpz_clears(d, x, minus_one, nullptr);
+    mp_bitcnt_t twos = mpz_scan1(minus_one, 0);
+    mpz_tdiv_q_2exp(odd, minus_one, twos);
+    bool passed = true;
+    for (unsigned long a : first_primes)
+        passed = passed && miller_rabin_passes(p, a, minus_one, odd, twos, x);
+    mpz_clears(minus_one, odd, x, nullptr);
     return passed;
 }
 
@@ -88,11 +83,8 @@ prime_proof prove_prime(const mpz_t p)
     bool small = mpz_cmp(p, bound) < 0;
     mpz_clear(bound);
     if (small) {
-        if (mpz_even_p(p))
+        if (mpz_even_p(p) || !passes_first_primes(p))
             return prime_proof::failed;
-        for (unsigned long a : first_primes)
-            if (!strong_test(p, a))
-                return prime_proof::failed;
         return prime_proof::first_primes;
     }
     fmpz_t f;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/progress.h"
 
-#include <cstring>
-
 namespace {
 
 void say_part(progress_view &v, const char *format, const factor_note &note)
@@ -33,26 +31,30 @@ void say_step(progress_view &v, const factor_note &note)
         break;
     case factor_event::split:
         progress_clear(v);
-        if (std::strcmp(note.method, "ECM") == 0)
-            std::fprintf(v.err, "  part %d of %d (%zu bits): ECM at %d digits found %lu divisors\n",
-                         note.part, note.parts, note.bits, note.test, note.count);
-        else if (note.test == 0) // rho, the sieve, word-size rho
+        switch (note.unit) {
+        case round_unit::test:
+            std::fprintf(v.err, "  part %d of %d (%zu bits): %s test %d found %lu divisors\n",
+                         note.part, note.parts, note.bits, note.method, note.round, note.count);
+            break;
+        case round_unit::digits:
+            std::fprintf(v.err, "  part %d of %d (%zu bits): %s at %d digits found %lu divisors\n",
+                         note.part, note.parts, note.bits, note.method, note.round, note.count);
+            break;
+        case round_unit::none:
             std::fprintf(v.err, "  part %d of %d (%zu bits): %s found %lu divisors\n", note.part,
                          note.parts, note.bits, note.method, note.count);
-        else
-            std::fprintf(v.err, "  part %d of %d (%zu bits): %s test %d found %lu divisors\n",
-                         note.part, note.parts, note.bits, note.method, note.test, note.count);
+            break;
+        }
         break;
-    case factor_event::rho:
-        say_part(v, "  part %d of %d (%zu bits): Pollard-Brent rho\n", note);
+    case factor_event::method:
+        progress_clear(v);
+        std::fprintf(v.err, "  part %d of %d (%zu bits): %s\n", note.part, note.parts, note.bits,
+                     note.method);
         break;
     case factor_event::ecm:
         progress_clear(v);
         std::fprintf(v.err, "  part %d of %d (%zu bits): ECM to %d digits, up to %lu curves\n",
-                     note.part, note.parts, note.bits, note.test, note.count);
-        break;
-    case factor_event::sieve:
-        say_part(v, "  part %d of %d (%zu bits): quadratic sieve\n", note);
+                     note.part, note.parts, note.bits, note.round, note.count);
         break;
     case factor_event::unsplit:
         say_part(v, "  part %d of %d (%zu bits) stays composite\n", note);
@@ -60,6 +62,7 @@ void say_step(progress_view &v, const factor_note &note)
     case factor_event::test:
     case factor_event::power:
     case factor_event::curve:
+    case factor_event::method_progress:
         break;
     }
 }
@@ -70,26 +73,34 @@ void show_line(progress_view &v, const factor_note &note)
     if (v.line_shown && now - v.last_update < std::chrono::milliseconds(100))
         return;
     v.last_update = now;
-    if (note.event == factor_event::curve)
+    switch (note.event) {
+    case factor_event::curve:
         std::fprintf(v.err, "\rbrovanten-factor: part %d of %d (%zu bits), ECM %d digits, curve %lu",
-                     note.part, note.parts, note.bits, note.test, note.count);
-    else
+                     note.part, note.parts, note.bits, note.round, note.count);
+        break;
+    case factor_event::method_progress:
+        std::fprintf(v.err, "\rbrovanten-factor: part %d of %d (%zu bits), %s %lu, %.0f%%",
+                     note.part, note.parts, note.bits, note.method, note.count, 100 * note.done);
+        break;
+    default:
         std::fprintf(v.err, "\rbrovanten-factor: part %d of %d (%zu bits), %s test %d", note.part,
-                     note.parts, note.bits, note.method, note.test);
-    if (note.event == factor_event::power)
-        std::fprintf(v.err, ", power %.0f%%", 100 * note.done);
+                     note.parts, note.bits, note.method, note.round);
+        if (note.event == factor_event::power)
+            std::fprintf(v.err, ", power %.0f%%", 100 * note.done);
+        break;
+    }
     std::fputs("\033[K", v.err);
     std::fflush(v.err);
     v.line_shown = true;
 }
 
-void observe(void *context, const factor_note &note)
+void observe(progress_view &v, const factor_note &note)
 {
-    auto &v = *static_cast<progress_view *>(context);
     if (v.verbose)
         say_step(v, note);
     if (v.line_wanted && (note.event == factor_event::test || note.event == factor_event::power ||
-                          note.event == factor_event::curve))
+                          note.event == factor_event::curve ||
+                          note.event == factor_event::method_progress))
         show_line(v, note);
 }
 
@@ -100,14 +111,12 @@ void progress_start(progress_view &v, std::FILE *err, bool verbose, bool err_is_
     v = {err, verbose, err_is_terminal, false, false, {}};
 }
 
-const factor_observer *progress_for_number(progress_view &v, const mpz_t n,
-                                           factor_observer &observer)
+factor_observer progress_for_number(progress_view &v, const mpz_t n)
 {
     v.line_wanted = v.line_allowed && mpz_sizeinbase(n, 2) >= progress_min_bits;
     if (!v.verbose && !v.line_wanted)
-        return nullptr;
-    observer = {observe, &v};
-    return &observer;
+        return {};
+    return [&v](const factor_note &note) { observe(v, note); };
 }
 
 void progress_clear(progress_view &v)

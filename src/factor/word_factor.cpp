@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/word_factor.h"
 
+#include "factor/rho_walk.h"
 #include "factor/word_prime.h"
 
 #include <algorithm>
@@ -39,23 +40,6 @@ struct trial_table {
 };
 
 const trial_table table;
-
-u64 gcd(u64 a, u64 b)
-{
-    if (a == 0)
-        return b;
-    if (b == 0)
-        return a;
-    int shift = __builtin_ctzll(a | b);
-    a >>= __builtin_ctzll(a);
-    do {
-        b >>= __builtin_ctzll(b);
-        if (a > b)
-            std::swap(a, b);
-        b -= a;
-    } while (b != 0);
-    return a << shift;
-}
 
 // The integer square root of n when n is a square, else 0.
 u64 exact_square_root(u64 n)
@@ -100,39 +84,18 @@ void factor_large(word_factors &f, u64 n, unsigned power)
     factor_large(f, n / d, power);
 }
 
-// A proper divisor of the odd composite n, which is no prime's square.
+// A proper divisor of the odd composite n, which is no prime's square:
+// Brent's walk from 1 with the polynomials x^2 + 1, x^2 + 2, ... until one
+// does not close its cycle on n itself.
 u64 rho_divisor(u64 n)
 {
     word_modulus m;
     word_modulus_set(m, n);
-    constexpr u64 batch = 128;
-    for (u64 c = 1;; ++c) {
-        auto step = [&](u64 y) { return word_add(m, word_mul(m, y, y), c); };
-        u64 y = m.one, x = y, saved = y, product = m.one, g = 1;
-        for (u64 r = 1; g == 1; r <<= 1) {
-            x = y;
-            for (u64 i = 0; i < r; ++i)
-                y = step(y);
-            for (u64 k = 0; k < r && g == 1; k += batch) {
-                saved = y;
-                u64 steps = std::min(batch, r - k);
-                for (u64 i = 0; i < steps; ++i) {
-                    y = step(y);
-                    product = word_mul(m, product, word_sub(m, x, y));
-                }
-                g = gcd(product, n);
-            }
-        }
-        if (g == n) {
-            // The batch overshot: its steps once more, one gcd each.
-            do {
-                saved = step(saved);
-                g = gcd(word_sub(m, x, saved), n);
-            } while (g == 1);
-        }
-        if (g != n)
-            return g;
+    word_ring ring{m};
+    u64 divisor = 0;
+    for (u64 c = 1; !brent_walk(divisor, ring, m.one, c, ~0ul); ++c) {
     }
+    return divisor;
 }
 
 } // namespace

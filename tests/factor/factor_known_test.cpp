@@ -203,16 +203,16 @@ TEST(factor_known, each_test_alone_splits_carmichael_numbers)
         const char *name;
         factor_budget budget;
     } budgets[] = {
-        {"strong tests only", {16, 0, 0, 0, 0, 0}},
-        {"matrix tests only", {0, 8, 0, 0, 0, 0}},
+        {"strong tests only", attempts_only(16, 0)},
+        {"matrix tests only", attempts_only(0, 8)},
     };
     std::vector<factored> rows = chernick();
     rows.resize(4); // up to 2048 bits
     for (const auto &row : published())
         if (row.name.find("Carmichael") != std::string::npos)
             rows.push_back(row);
-    factor_workspace w;
-    factor_workspace_init(w);
+    workspace_fixture f;
+    factor_workspace &w = f.w;
     big n;
     for (const auto &b : budgets) {
         for (const auto &row : rows) {
@@ -225,17 +225,18 @@ TEST(factor_known, each_test_alone_splits_carmichael_numbers)
             EXPECT_EQ(factor_line(row.n, got), factor_line(row.n, row.primes)) << b.name;
         }
     }
-    factor_workspace_clear(w);
 }
 
 } // namespace
 
 namespace {
 
-void count_test(void *context, const factor_note &note)
+factor_observer count_tests(std::map<std::string, int> &tests)
 {
-    if (note.event == factor_event::test)
-        ++(*static_cast<std::map<std::string, int> *>(context))[note.method];
+    return [&tests](const factor_note &note) {
+        if (note.event == factor_event::test)
+            ++tests[note.method];
+    };
 }
 
 // Base b splits each of these Fermat pseudoprimes to base b of 8 primes
@@ -254,34 +255,32 @@ TEST(factor_known, pieces_skip_the_fixed_bases_their_parent_had)
         {"33867408316233695115558040477206365124745001142281203970076865415228610346627847565297721",
          "strong base 3"},
     };
-    factor_workspace w;
-    factor_workspace_init(w);
-    const factor_budget strong_only = {16, 0, 0, 0, 0, 0};
+    workspace_fixture f;
+    factor_workspace &w = f.w;
+    const factor_budget strong_only = attempts_only(16, 0);
     for (const auto &row : rows) {
         big n{std::string(row.n)};
         for (unsigned long seed : {1ul, 2ul, 3ul}) {
             std::map<std::string, int> tests;
-            factor_observer observer{count_test, &tests};
-            factorize(w, n, seed, strong_only, &observer);
+            factorize(w, n, seed, strong_only, count_tests(tests));
             EXPECT_EQ(tests["strong base 2"], 1) << row.splitting_base << ", seed " << seed;
             EXPECT_EQ(tests["strong base 3"], 1) << row.splitting_base << ", seed " << seed;
             EXPECT_GT(tests["strong"], 0) << row.splitting_base << ", seed " << seed;
         }
     }
-    factor_workspace_clear(w);
 }
 
 // With no tests at all, a perfect power still comes apart into its root
 // and the root's power.
 TEST(factor_known, perfect_powers_without_tests)
 {
-    factor_workspace w;
-    factor_workspace_init(w);
+    workspace_fixture f;
+    factor_workspace &w = f.w;
     big n, p, q, pq;
     prime_above_power_of_two(p, 40);
     prime_above_power_of_two(q, 41);
     mpz_mul(pq, p, q);
-    const factor_budget none = {0, 0, 0, 0, 0, 0};
+    const factor_budget none{};
 
     mpz_ui_pow_ui(n, 100003, 3);
     EXPECT_TRUE(factorize(w, n, 1, none));
@@ -295,7 +294,6 @@ TEST(factor_known, perfect_powers_without_tests)
     EXPECT_EQ(mpz_cmp(w.parts[0].value, pq), 0);
     EXPECT_EQ(w.parts[0].power, 2u);
     EXPECT_EQ(w.parts[0].state, part_state::unsplit);
-    factor_workspace_clear(w);
 }
 
 } // namespace

@@ -43,33 +43,25 @@ std::vector<known_number> large_numbers()
 }
 
 // Every step but the matrix powers' progress, which only the calling
-// thread's own tests report.
-void record(void *context, const factor_note &note)
+// thread's own attempts report.
+factor_observer recorder(std::string &steps)
 {
-    if (note.event == factor_event::power)
-        return;
-    auto &steps = *static_cast<std::string *>(context);
-    steps += std::to_string(static_cast<int>(note.event)) + " " + std::to_string(note.part) +
-             "/" + std::to_string(note.parts) + " " + std::to_string(note.bits) + " " +
-             note.method + " " + std::to_string(note.test) + " " + std::to_string(note.count) +
-             "\n";
-}
-
-std::string parts_text(const std::vector<factor_part> &parts)
-{
-    std::string text;
-    for (const auto &p : parts)
-        text += big_text(p.value) + "^" + std::to_string(p.power) +
-                (p.state == part_state::prime ? " " : "? ");
-    return text;
+    return [&steps](const factor_note &note) {
+        if (note.event == factor_event::power)
+            return;
+        steps += std::to_string(static_cast<int>(note.event)) + " " + std::to_string(note.part) +
+                 "/" + std::to_string(note.parts) + " " + std::to_string(note.bits) + " " +
+                 note.method + " " + std::to_string(note.round) + " " +
+                 std::to_string(note.count) + "\n";
+    };
 }
 
 TEST(threads, one_large_number_the_same_on_any_number_of_threads)
 {
     unsigned long seed = test_seed(5);
     SCOPED_TRACE(seed_note(seed));
-    factor_workspace w;
-    factor_workspace_init(w);
+    workspace_fixture f;
+    factor_workspace &w = f.w;
     for (const auto &k : large_numbers()) {
         big n(k.n);
         ASSERT_GE(mpz_sizeinbase(n, 2), parallel_min_bits) << k.name;
@@ -77,8 +69,7 @@ TEST(threads, one_large_number_the_same_on_any_number_of_threads)
         for (unsigned threads : {1u, 2u, 4u}) {
             w.threads = threads;
             std::string steps;
-            factor_observer observer{record, &steps};
-            bool complete = factorize(w, n, seed, default_budget, &observer);
+            bool complete = factorize(w, n, seed, default_budget, recorder(steps));
             EXPECT_EQ(complete, !k.primes.empty()) << k.name << ", " << threads << " threads";
             if (threads == 1) {
                 first_steps = steps;
@@ -99,7 +90,6 @@ TEST(threads, one_large_number_the_same_on_any_number_of_threads)
             EXPECT_EQ(parts_text(w.parts), first_parts) << k.name << ", " << threads << " threads";
         }
     }
-    factor_workspace_clear(w);
 }
 
 // With matrix tests alone every test draws from its seed, so a helper that
@@ -109,15 +99,14 @@ TEST(threads, seeded_tests_on_helpers_are_the_ones_asked_for)
 {
     known_number k = from_bench_file("Carmichael number of 84 primes", "erdos-2253.txt");
     big n(k.n);
-    const factor_budget matrix_only = {0, 8, 0, 0, 0, 0};
-    factor_workspace w;
-    factor_workspace_init(w);
+    const factor_budget matrix_only = attempts_only(0, 8);
+    workspace_fixture f;
+    factor_workspace &w = f.w;
     std::string first_steps, first_parts;
     for (unsigned threads : {1u, 2u, 3u}) {
         w.threads = threads;
         std::string steps;
-        factor_observer observer{record, &steps};
-        factorize(w, n, 9, matrix_only, &observer);
+        factorize(w, n, 9, matrix_only, recorder(steps));
         if (threads == 1) {
             first_steps = steps;
             first_parts = parts_text(w.parts);
@@ -127,27 +116,27 @@ TEST(threads, seeded_tests_on_helpers_are_the_ones_asked_for)
         EXPECT_EQ(steps, first_steps) << threads << " threads";
         EXPECT_EQ(parts_text(w.parts), first_parts) << threads << " threads";
     }
-    factor_workspace_clear(w);
 }
 
 TEST(threads, helpers_come_from_the_spare_cores)
 {
     // With no core to spare, a large number runs on the calling thread
-    // alone, and its steps are the same.
+    // alone, and its steps are the same; what was spare is spare after.
     known_number k = from_bench_file("Carmichael number of 84 primes", "erdos-2253.txt");
     big n(k.n);
-    factor_workspace w;
-    factor_workspace_init(w);
-    std::atomic<int> spare{0};
+    workspace_fixture f;
+    factor_workspace &w = f.w;
+    spare_cores cores;
     w.threads = 4;
-    w.spare_cores = &spare;
+    w.cores = &cores;
     EXPECT_TRUE(factorize(w, n, 3));
-    EXPECT_EQ(spare.load(), 0);
-    spare = 2;
+    EXPECT_EQ(cores.count, 0);
+    EXPECT_EQ(w.look_ahead.computed, 0u) << "no helper without a spare core";
+    spare_cores_set(cores, 2);
     EXPECT_TRUE(factorize(w, n, 3));
-    EXPECT_EQ(spare.load(), 2) << "helpers are handed back";
+    EXPECT_EQ(cores.count, 2) << "helpers hand their cores back";
+    EXPECT_GT(w.look_ahead.computed, 0u);
     EXPECT_EQ(w.parts.size(), k.primes.size());
-    factor_workspace_clear(w);
 }
 
 TEST(threads, command_output_and_steps_do_not_depend_on_threads)

@@ -2,6 +2,7 @@
 #include "support/factor_harness.h"
 
 #include "factor/factor_cli.h"
+#include "support/harness.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -91,4 +92,46 @@ std::string factor_line(const std::string &n, std::vector<std::string> primes)
     for (const auto &p : primes)
         line += " " + p;
     return line + "\n";
+}
+
+factor_budget attempts_only(int strong_tests, int matrix_tests)
+{
+    factor_budget b{};
+    b.strong_tests = strong_tests;
+    b.matrix_tests = matrix_tests;
+    return b;
+}
+
+std::string parts_text(const std::vector<factor_part> &parts)
+{
+    std::string text;
+    for (const auto &p : parts) {
+        char *digits = mpz_get_str(nullptr, 10, p.value);
+        text += std::string(digits) + "^" + std::to_string(p.power) +
+                (p.state == part_state::prime ? " " : "? ");
+        std::free(digits);
+    }
+    return text;
+}
+
+bool starts_with(const std::string &text, const std::string &start)
+{
+    return text.compare(0, start.size(), start) == 0;
+}
+
+std::string prime_above(unsigned long bits, unsigned long offset)
+{
+    big p;
+    prime_above_power_of_two(p, bits, offset);
+    return p.str();
+}
+
+std::string product(const std::vector<std::string> &factors)
+{
+    big n(1ul);
+    for (const auto &f : factors) {
+        big x(f);
+        mpz_mul(n, n, x);
+    }
+    return n.str();
 }

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// What the steps of brovanten-factor's method say while they work, for a
+// caller that shows progress (progress.h): one note per event, with the
+// part it is about among the parts of the moment.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+enum class factor_event {
+    small_primes,    // trial division is over; count = prime factors found
+    test,            // a splitting attempt starts on a part
+    power,           // share `done` of a matrix test's power is done
+    split,           // a step split its part; count = divisors it found
+    prime,           // a part is a probable prime
+    perfect_power,   // a part was a perfect power; count = the exponent
+    method,          // a method of one round starts on a part: method = its title
+    ecm,             // a level of elliptic curves starts; round = its digits,
+                     // count = its curves
+    curve,           // curve `count` of that level starts
+    method_progress, // a long method's own progress: count = what it has done,
+                     // done = its share of what it needs
+    unsplit,         // a part stays composite
+};
+
+// What a note's round counts, as the steps shown say it: "strong test 3",
+// "ECM at 25 digits", or nothing for a method of one round.
+enum class round_unit { none, test, digits };
+
+struct factor_note {
+    factor_event event;
+    int part;          // 1-based among the parts of the moment
+    int parts;
+    std::size_t bits;  // of the part (for perfect_power, before its root was taken)
+    const char *method; // the step's name: "strong base 2", "matrix N+1", "rho",
+                        // "p-1", "ECM", "word-size rho"...; for `method`, its title
+    round_unit unit;
+    int round;
+    unsigned long count;
+    double done;
+};
+
+// Called from the thread that called factorize(), never from a helper.
+using factor_observer = std::function<void(const factor_note &note)>;

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// What brovanten-factor says on standard error: the verbose steps, and on a
+// terminal the progress line of large numbers.
+#include "support/factor_harness.h"
+#include "support/harness.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A prime part below 2^64 is said to be prime, one above it probable:
+// 3 times the largest prime below 2^64, and 3 times the first above.
+TEST(progress, primes_below_2_64_are_said_prime)
+{
+    cli_result below = run_factor({"-v", "55340232221128654671"});
+    EXPECT_NE(below.err.find("  part 2 of 2 (64 bits) is prime\n"), std::string::npos) << below.err;
+    cli_result above = run_factor({"-v", "55340232221128654887"});
+    EXPECT_EQ(above.out, "55340232221128654887: 3 18446744073709551629\n");
+    EXPECT_NE(above.err.find("  part 2 of 2 (65 bits) is a probable prime\n"), std::string::npos)
+        << above.err;
+}
+
+// On a terminal a long number gets a progress line, cleared before the
+// result; elsewhere standard error stays quiet.
+TEST(progress, progress_line_only_on_a_terminal)
+{
+    big p, q, n;
+    prime_above_power_of_two(p, 600);
+    prime_above_power_of_two(q, 500);
+    mpz_mul(n, p, q);
+    cli_result quiet = run_factor({n.str()});
+    EXPECT_EQ(quiet.err, "");
+    cli_result shown = run_factor({n.str()}, "", true);
+    EXPECT_EQ(shown.out, quiet.out);
+    std::string start = "\rbrovanten-factor: part 1 of 1 (" +
+                        std::to_string(mpz_sizeinbase(n, 2)) + " bits), strong base 2 test 1";
+    EXPECT_TRUE(starts_with(shown.err, start)) << shown.err;
+    EXPECT_EQ(shown.err.substr(shown.err.size() - 4), "\r\033[K");
+}
+
+// The count of small prime factors is with their powers, and the bits are N's.
+TEST(progress, verbose_counts)
+{
+    // 2^13 brings N above 2^64, past the word-size path.
+    std::vector<std::string> primes(13, "2");
+    primes.insert(primes.end(), {"3", "100981", "201961", "302941"});
+    std::string n = product(primes);
+    big b(n);
+    cli_result r = run_factor({"-v", "-s", "3", n});
+    std::string start = "brovanten-factor: seed 3\nbrovanten-factor: " +
+                        std::to_string(mpz_sizeinbase(b, 2)) + " bits, 14 prime factors below 100000\n";
+    EXPECT_TRUE(starts_with(r.err, start)) << r.err;
+    // 2^13, 3 and the Carmichael number are the parts after trial division.
+    EXPECT_NE(r.err.find("  part 3 of 3 (53 bits)"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, factor_line(n, primes));
+}
+
+// Below 2^64 the word-size path does it all at once: no test, no rho.
+TEST(progress, word_size_numbers_at_once)
+{
+    cli_result r = run_factor({"-v", "-s", "4", "9223372116311670949"});
+    EXPECT_EQ(r.out, "9223372116311670949: 2147483659 4294967311\n");
+    EXPECT_EQ(r.err, "brovanten-factor: seed 4\nbrovanten-factor: 64 bits, 0 prime factors below 100000\n");
+}
+
+// On a terminal the progress line starts at 1024 bits.
+TEST(progress, progress_line_from_1024_bits)
+{
+    std::string p1023 = prime_above(1022), p1024 = prime_above(1023);
+    cli_result below = run_factor({p1023}, "", true);
+    EXPECT_EQ(below.out, p1023 + ": " + p1023 + "\n");
+    EXPECT_EQ(below.err, "");
+    cli_result at = run_factor({p1024}, "", true);
+    EXPECT_EQ(at.out, p1024 + ": " + p1024 + "\n");
+    EXPECT_TRUE(starts_with(at.err, "\rbrovanten-factor: part 1 of 1 (1024 bits), strong base 2 test 1"))
+        << at.err;
+}
+
+} // namespace
