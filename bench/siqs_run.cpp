@@ -36,7 +36,7 @@ int main(int argc, char **argv)
     }
     siqs_figures f{};
     auto start = std::chrono::steady_clock::now();
-    siqs_verdict v = siqs_find_divisor(d, n, threads, 1, nullptr, &f, &p);
+    siqs_verdict v = siqs_find_divisor(d, n, threads, 1, {}, &f, &p);
     std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     gmp_printf("verdict=%d divisor=%Zd seconds=%.3f fb=%u M=%u large_mult=%u double=%d "
                "threshold=%.2f multiplier=%lu polynomials=%lu candidates=%lu fulls=%lu "

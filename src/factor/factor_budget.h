@@ -32,9 +32,10 @@ inline constexpr unsigned long default_rho_steps = 1ul << 20;
 inline constexpr double default_pm1_b1 = 30000;
 inline constexpr double default_pp1_b1 = 10000;
 inline constexpr int default_ecm_digits = 25;
-// The sieve is quicker than the curves past their first levels up to about
-// here (see docs/performance.md).
-inline constexpr int default_sieve_digits = 75;
+// The sieve (siqs.h) is quicker than the curves past their first levels up
+// to about here, where it takes two to three minutes on one core (see
+// docs/performance.md).
+inline constexpr int default_sieve_digits = 85;
 inline constexpr unsigned long default_general_max_bits = 700;
 
 constexpr factor_budget make_default_budget()

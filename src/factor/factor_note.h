@@ -15,6 +15,7 @@ enum class factor_event {
     prime,           // a part is a probable prime
     perfect_power,   // a part was a perfect power; count = the exponent
     method,          // a method of one round starts on a part: method = its title
+    method_summary,  // what such a method did, in words: method = them
     ecm,             // a level of elliptic curves starts; round = its digits,
                      // count = its curves
     curve,           // curve `count` of that level starts

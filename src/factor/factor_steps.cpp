@@ -10,6 +10,7 @@
 #include "factor/word_factor.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -302,7 +303,19 @@ void run_sieve(factor_run &r, std::size_t i, int)
         call.progress = [&r, i](unsigned long done, double share) {
             note(r, factor_event::method_progress, i, "sieve", round_unit::none, 0, done, share);
         };
-    found(r, sieve_find_divisor(w.g, m, call));
+    siqs_figures figures{};
+    bool split = sieve_find_divisor(w.g, m, call, figures);
+    if (r.observer && figures.polynomials > 0) {
+        // What the sieve did, the same for any number of threads.
+        char summary[200];
+        std::snprintf(summary, sizeof summary,
+                      "sieve: %lu primes (multiplier %lu), %lu polynomials, %lu full and %lu "
+                      "partial relations, %lu cycles, matrix %lu x %lu",
+                      figures.base_size, figures.multiplier, figures.polynomials, figures.fulls,
+                      figures.partials, figures.cycles, figures.rows, figures.columns);
+        note(r, factor_event::method_summary, i, summary);
+    }
+    found(r, split);
     fold_in_found(r, i, "sieve", round_unit::none, 0);
 }
 

@@ -3,7 +3,6 @@
 
 #include "factor/factor_line.h"
 #include "factor/json_output.h"
-#include "factor/sieve_method.h"
 #include "report/number_text.h"
 
 #include <chrono>

@@ -5,6 +5,7 @@
 #include "factor/word_prime.h"
 
 #include <flint/aprcl.h>
+#include <flint/flint.h>
 #include <flint/fmpz.h>
 #include <flint/ulong_extras.h>
 
@@ -100,4 +101,9 @@ prime_proof prove_prime(const mpz_t p)
     }
     fmpz_clear(f);
     return how;
+}
+
+void flint_thread_done()
+{
+    flint_cleanup();
 }

@@ -47,6 +47,7 @@ void say_step(progress_view &v, const factor_note &note)
         }
         break;
     case factor_event::method:
+    case factor_event::method_summary:
         progress_clear(v);
         std::fprintf(v.err, "  part %d of %d (%zu bits): %s\n", note.part, note.parts, note.bits,
                      note.method);

@@ -1,44 +1,19 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/sieve_method.h"
 
-#include <flint/flint.h>
-#include <flint/fmpz.h>
-#include <flint/fmpz_factor.h>
-#include <flint/qsieve.h>
+#include "factor/spare_cores.h"
 
-#include <mutex>
-
-namespace {
-
-// FLINT's sieve keeps its relations in a file of the working folder whose
-// name two threads of one process may share: two sieves at once overwrite
-// each other's file and crash. So they take turns.
-std::mutex one_sieve_at_a_time;
-
-} // namespace
-
-bool sieve_find_divisor(mpz_t divisor, const mpz_t m, const method_call &)
+bool sieve_find_divisor(mpz_t divisor, const mpz_t m, const method_call &call,
+                        siqs_figures &figures)
 {
-    fmpz_t n;
-    fmpz_init(n);
-    fmpz_set_mpz(n, m);
-    fmpz_factor_t found;
-    fmpz_factor_init(found);
-    {
-        std::lock_guard<std::mutex> hold(one_sieve_at_a_time);
-        qsieve_factor(found, n);
-    }
-    bool split = false;
-    for (slong k = 0; k < found->num && !split; ++k) {
-        fmpz_get_mpz(divisor, found->p + k);
-        split = mpz_cmp_ui(divisor, 1) > 0 && mpz_cmp(divisor, m) < 0;
-    }
-    fmpz_factor_clear(found);
-    fmpz_clear(n);
-    return split;
-}
-
-void flint_thread_done()
-{
-    flint_cleanup();
+    int borrowed = call.max_threads > 1 ? cores_borrow(call.cores, static_cast<int>(call.max_threads) - 1) : 0;
+    siqs_watch watch = [&call](unsigned long found, unsigned long needed) {
+        if (call.progress)
+            call.progress(found, static_cast<double>(found) / static_cast<double>(needed));
+        return call.stop == nullptr || !call.stop->load();
+    };
+    siqs_verdict verdict = siqs_find_divisor(divisor, m, 1 + static_cast<unsigned>(borrowed),
+                                             call.seed, watch, &figures);
+    cores_release(call.cores, borrowed);
+    return verdict == siqs_verdict::found;
 }

@@ -92,7 +92,7 @@ void sieve_thread(run_state &run, std::size_t &next_index)
 } // namespace
 
 siqs_verdict siqs_find_divisor(mpz_t divisor, const mpz_t n, unsigned threads, std::uint64_t seed,
-                               const siqs_watch *watch, siqs_figures *figures,
+                               const siqs_watch &watch, siqs_figures *figures,
                                const siqs_params *given)
 {
     siqs_figures own{};
@@ -164,8 +164,7 @@ siqs_verdict siqs_find_divisor(mpz_t divisor, const mpz_t n, unsigned threads, s
         siqs_relations_add(relations, *batch);
         fig.polynomials += batch->polynomials;
         fig.candidates += batch->candidates;
-        if (watch != nullptr &&
-            !watch->progress(watch->context, siqs_relations_usable(relations), needed)) {
+        if (watch && !watch(siqs_relations_usable(relations), needed)) {
             verdict = siqs_verdict::stopped;
             break;
         }

@@ -15,14 +15,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <gmp.h>
 
-// Called in the caller's thread after each A, in order; false stops the
-// sieve.
-struct siqs_watch {
-    bool (*progress)(void *context, unsigned long found, unsigned long needed);
-    void *context;
-};
+// Called in the caller's thread after each A, in order, with the relations
+// found (full ones and cycles) and those needed; false stops the sieve.
+using siqs_watch = std::function<bool(unsigned long found, unsigned long needed)>;
 
 enum class siqs_verdict {
     found,   // divisor is a proper divisor
@@ -43,5 +41,5 @@ struct siqs_params;
 
 // params, when given, replaces the row of the table (for tuning it).
 siqs_verdict siqs_find_divisor(mpz_t divisor, const mpz_t n, unsigned threads, std::uint64_t seed,
-                               const siqs_watch *watch = nullptr, siqs_figures *figures = nullptr,
+                               const siqs_watch &watch = {}, siqs_figures *figures = nullptr,
                                const siqs_params *params = nullptr);

@@ -28,6 +28,3 @@ struct siqs_params {
 
 // The row for N of `bits` bits; past the last row, the last row.
 siqs_params siqs_params_for(std::size_t bits);
-
-// The largest part the sieve takes by default, in decimal digits.
-inline constexpr int siqs_default_max_digits = 85;

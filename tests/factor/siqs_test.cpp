@@ -56,11 +56,11 @@ TEST(siqs, same_run_on_any_number_of_threads)
     big n(quick[4].n);
     siqs_figures one{};
     big d1;
-    ASSERT_EQ(siqs_find_divisor(d1.v, n.v, 1, 42, nullptr, &one), siqs_verdict::found);
+    ASSERT_EQ(siqs_find_divisor(d1.v, n.v, 1, 42, {}, &one), siqs_verdict::found);
     for (unsigned threads : {2u, 3u}) {
         siqs_figures f{};
         big d;
-        ASSERT_EQ(siqs_find_divisor(d.v, n.v, threads, 42, nullptr, &f), siqs_verdict::found);
+        ASSERT_EQ(siqs_find_divisor(d.v, n.v, threads, 42, {}, &f), siqs_verdict::found);
         EXPECT_EQ(d.str(), d1.str()) << threads << " threads";
         EXPECT_EQ(f.polynomials, one.polynomials) << threads << " threads";
         EXPECT_EQ(f.fulls, one.fulls);
@@ -71,7 +71,7 @@ TEST(siqs, same_run_on_any_number_of_threads)
     // Another seed takes other polynomials.
     siqs_figures other{};
     big d2;
-    ASSERT_EQ(siqs_find_divisor(d2.v, n.v, 1, 43, nullptr, &other), siqs_verdict::found);
+    ASSERT_EQ(siqs_find_divisor(d2.v, n.v, 1, 43, {}, &other), siqs_verdict::found);
     EXPECT_NE(other.polynomials * 1000003 + other.partials, one.polynomials * 1000003 + one.partials);
 }
 
@@ -114,12 +114,11 @@ TEST(siqs, the_watch_stops_it)
 {
     big n(quick[5].n), d;
     int calls = 0;
-    siqs_watch watch{[](void *context, unsigned long found, unsigned long needed) {
-                         EXPECT_LT(found, needed);
-                         return ++*static_cast<int *>(context) < 3;
-                     },
-                     &calls};
-    EXPECT_EQ(siqs_find_divisor(d.v, n.v, 2, 1, &watch), siqs_verdict::stopped);
+    siqs_watch watch = [&calls](unsigned long found, unsigned long needed) {
+        EXPECT_LT(found, needed);
+        return ++calls < 3;
+    };
+    EXPECT_EQ(siqs_find_divisor(d.v, n.v, 2, 1, watch), siqs_verdict::stopped);
     EXPECT_EQ(calls, 3);
 }
 
