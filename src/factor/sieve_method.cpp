@@ -10,10 +10,10 @@ bool sieve_find_divisor(mpz_t divisor, const mpz_t m, const method_call &call,
     siqs_watch watch = [&call](unsigned long found, unsigned long needed) {
         if (call.progress)
             call.progress(found, static_cast<double>(found) / static_cast<double>(needed));
-        return call.stop == nullptr || !call.stop->load();
+        return true;
     };
     siqs_verdict verdict = siqs_find_divisor(divisor, m, 1 + static_cast<unsigned>(borrowed),
-                                             call.seed, watch, &figures);
+                                             call.seed, watch, &figures, nullptr, call.stop);
     cores_release(call.cores, borrowed);
     return verdict == siqs_verdict::found;
 }

@@ -5,6 +5,7 @@
 #include "factor/siqs_params.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -34,6 +35,7 @@ constexpr unsigned long polynomials_per_relation = 100;
 
 // Everything the sieving threads share.
 struct run_state {
+    const std::atomic<bool> *caller_stop;
     const siqs_factor_base &fb;
     const siqs_sieve_setup &setup;
     siqs_a_chooser &chooser;
@@ -79,7 +81,7 @@ void sieve_thread(run_state &run, std::size_t &next_index)
             }
         }
         auto batch = std::make_unique<siqs_relation_batch>();
-        siqs_sieve_a(*batch, space, run.setup, factors, &run.stop);
+        siqs_sieve_a(*batch, space, run.setup, factors, &run.stop, run.caller_stop);
         {
             std::lock_guard<std::mutex> hold(run.lock);
             run.finished.emplace(index, std::move(batch));
@@ -93,7 +95,7 @@ void sieve_thread(run_state &run, std::size_t &next_index)
 
 siqs_verdict siqs_find_divisor(mpz_t divisor, const mpz_t n, unsigned threads, std::uint64_t seed,
                                const siqs_watch &watch, siqs_figures *figures,
-                               const siqs_params *given)
+                               const siqs_params *given, const std::atomic<bool> *stop)
 {
     siqs_figures own{};
     siqs_figures &fig = figures != nullptr ? *figures : own;
@@ -128,7 +130,7 @@ siqs_verdict siqs_find_divisor(mpz_t divisor, const mpz_t n, unsigned threads, s
     siqs_relations_reset(relations);
     unsigned long needed = fb.prime.size() + extra_relations(fb.prime.size());
     const unsigned long max_polynomials = polynomials_per_relation * needed;
-    run_state run{fb, setup, chooser, {}, {}, {}, false, {}, {}};
+    run_state run{stop, fb, setup, chooser, {}, {}, {}, false, {}, {}};
     std::size_t next_index = 0, merged = 0;
     std::vector<std::thread> helpers;
     siqs_sieve_space own_space;
@@ -147,18 +149,30 @@ siqs_verdict siqs_find_divisor(mpz_t divisor, const mpz_t n, unsigned threads, s
             if (!a_value(run, merged, factors))
                 break;
             batch = std::make_unique<siqs_relation_batch>();
-            siqs_sieve_a(*batch, own_space, setup, factors, nullptr);
+            siqs_sieve_a(*batch, own_space, setup, factors, nullptr, stop);
         } else {
             std::unique_lock<std::mutex> hold(run.lock);
-            run.batch_done.wait(hold, [&] {
+            // The caller's stop is looked at every few milliseconds.
+            while (!run.batch_done.wait_for(hold, std::chrono::milliseconds(20), [&] {
                 return run.finished.count(merged) != 0 ||
-                       (run.no_more_a && merged >= run.a_values.size());
-            });
+                       (run.no_more_a && merged >= run.a_values.size()) ||
+                       (stop != nullptr && stop->load());
+            })) {
+            }
+            if (stop != nullptr && stop->load()) {
+                verdict = siqs_verdict::stopped;
+                break;
+            }
             auto it = run.finished.find(merged);
             if (it == run.finished.end())
                 break;
             batch = std::move(it->second);
             run.finished.erase(it);
+        }
+        // A batch cut short by the caller's stop is not kept.
+        if (stop != nullptr && stop->load()) {
+            verdict = siqs_verdict::stopped;
+            break;
         }
         ++merged;
         siqs_relations_add(relations, *batch);

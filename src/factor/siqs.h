@@ -14,6 +14,7 @@
 // the seed. Everything is kept in memory.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <gmp.h>
@@ -25,7 +26,7 @@ using siqs_watch = std::function<bool(unsigned long found, unsigned long needed)
 enum class siqs_verdict {
     found,   // divisor is a proper divisor
     failed,  // the sieve found none within its bounds
-    stopped, // the watch stopped it
+    stopped, // the watch or the stop flag stopped it
 };
 
 // What one run did, for --verbose.
@@ -39,7 +40,9 @@ struct siqs_figures {
 
 struct siqs_params;
 
+// Once *stop is set (from any thread), the sieve ends within a polynomial.
 // params, when given, replaces the row of the table (for tuning it).
 siqs_verdict siqs_find_divisor(mpz_t divisor, const mpz_t n, unsigned threads, std::uint64_t seed,
                                const siqs_watch &watch = {}, siqs_figures *figures = nullptr,
-                               const siqs_params *params = nullptr);
+                               const siqs_params *params = nullptr,
+                               const std::atomic<bool> *stop = nullptr);

@@ -475,7 +475,7 @@ void siqs_sieve_space_clear(siqs_sieve_space &space)
 
 void siqs_sieve_a(siqs_relation_batch &batch, siqs_sieve_space &space,
                   const siqs_sieve_setup &setup, const std::vector<u32> &a_factors,
-                  const std::atomic<bool> *stop)
+                  const std::atomic<bool> *done, const std::atomic<bool> *stop)
 {
     const siqs_factor_base &fb = *setup.fb;
     siqs_poly &poly = space.poly;
@@ -485,7 +485,8 @@ void siqs_sieve_a(siqs_relation_batch &batch, siqs_sieve_space &space,
     const u32 size = static_cast<u32>(fb.prime.size());
     unsigned long polys = siqs_polys_per_a(poly.s);
     for (unsigned long k = 0; k < polys; ++k) {
-        if (stop != nullptr && stop->load(std::memory_order_relaxed))
+        if ((done != nullptr && done->load(std::memory_order_relaxed)) ||
+            (stop != nullptr && stop->load(std::memory_order_relaxed)))
             break;
         if (k > 0) {
             unsigned l;

@@ -95,10 +95,11 @@ void siqs_sieve_space_init(siqs_sieve_space &space, const siqs_sieve_setup &setu
 void siqs_sieve_space_clear(siqs_sieve_space &space);
 
 // Sieves every polynomial of the A whose factors are given, appending the
-// relations to batch. Stops early, between polynomials, once *stop is set.
+// relations to batch. Stops early, between polynomials, once *done (the run
+// has enough) or *stop (the caller wants it) is set; either may be null.
 void siqs_sieve_a(siqs_relation_batch &batch, siqs_sieve_space &space,
                   const siqs_sieve_setup &setup, const std::vector<std::uint32_t> &a_factors,
-                  const std::atomic<bool> *stop);
+                  const std::atomic<bool> *done, const std::atomic<bool> *stop);
 
 // Whether y^2 = -1^e0 * product of the relation's primes (mod n): the check
 // every relation passes before it is kept.

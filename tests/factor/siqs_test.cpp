@@ -15,6 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -120,6 +123,23 @@ TEST(siqs, the_watch_stops_it)
     };
     EXPECT_EQ(siqs_find_divisor(d.v, n.v, 2, 1, watch), siqs_verdict::stopped);
     EXPECT_EQ(calls, 3);
+}
+
+TEST(siqs, a_stop_from_another_thread_ends_it_soon)
+{
+    // 60 digits take a second or more; the stop comes after a few
+    // milliseconds, so a sieve that ignored it would end with a divisor.
+    big n("155940790056930336037017790805614902874589236180317416158379"), d;
+    for (unsigned threads : {1u, 2u}) {
+        std::atomic<bool> stop{false};
+        std::thread stopper([&stop] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            stop = true;
+        });
+        siqs_verdict v = siqs_find_divisor(d.v, n.v, threads, 1, {}, nullptr, nullptr, &stop);
+        stopper.join();
+        EXPECT_EQ(v, siqs_verdict::stopped) << threads << " threads";
+    }
 }
 
 // g(x) = A x^2 + 2 B x + C vanishes modulo every base prime at both roots,
