@@ -45,4 +45,31 @@ TEST(batch, threads_keep_the_output_of_one)
     }
 }
 
+// The same with the default effort: two numbers that only the sieve
+// splits quickly (a 40-digit semiprime of two 20-digit primes, and a
+// 17-digit prime times a 22-digit one) among small ones.
+TEST(batch, threads_keep_the_output_of_one_by_default)
+{
+    std::string input = "561 3326429951365771001824860308669226908717 1105\n"
+                        "322580645161290322580645161290322654733 6178246534322281\n";
+    for (const std::vector<std::string> &options : {std::vector<std::string>{}, {"-v"}}) {
+        std::vector<std::string> one = options;
+        one.push_back("-j1");
+        cli_result first = run_factor(one, input, false, 5);
+        EXPECT_EQ(first.status, 0);
+        EXPECT_NE(first.out.find(factor_line("3326429951365771001824860308669226908717",
+                                             {"31442245108790888903", "105794924626286930539"})),
+                  std::string::npos)
+            << first.out;
+        for (const char *threads : {"-j2", "-j4"}) {
+            std::vector<std::string> many = options;
+            many.push_back(threads);
+            cli_result r = run_factor(many, input, false, 5);
+            EXPECT_EQ(r.out, first.out) << threads;
+            EXPECT_EQ(r.err, first.err) << threads;
+            EXPECT_EQ(r.status, 0) << threads;
+        }
+    }
+}
+
 } // namespace
