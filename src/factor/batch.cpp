@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/batch.h"
 
+#include "factor/stop_signals.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -39,6 +41,7 @@ void run_keeping_steps(number_job &job, factor_worker &w, const job_settings &se
     if (!verbose) {
         progress_start(view, nullptr, false, false);
         run_number_job(job, w, settings, view);
+        progress_finish(view);
         return;
     }
     char *steps = nullptr;
@@ -46,36 +49,42 @@ void run_keeping_steps(number_job &job, factor_worker &w, const job_settings &se
     std::FILE *stream = open_memstream(&steps, &size);
     progress_start(view, stream, verbose, false);
     run_number_job(job, w, settings, view);
+    progress_finish(view);
     std::fclose(stream);
     job.err.insert(0, steps, size);
     std::free(steps);
 }
 
+// After a stop request no worker claims a job: the jobs at work end as far
+// as they got, and the ones never started are never printed.
 void work(queue &q, const job_settings &settings, bool verbose)
 {
     factor_worker w;
     factor_worker_init(w);
+    stop_register(&w.work.stop);
     for (;;) {
         number_job *job = nullptr;
         {
             std::unique_lock<std::mutex> hold(q.lock);
-            q.work_ready.wait(hold, [&] {
-                if (q.closed)
+            auto ready = [&] {
+                if (q.closed || stop_requested())
                     return true;
                 for (const auto &s : q.slots)
                     if (!s.claimed)
                         return true;
                 return false;
-            });
+            };
+            while (!ready())
+                q.work_ready.wait_for(hold, flush_after);
             for (auto &s : q.slots) {
-                if (!s.claimed) {
+                if (!s.claimed && !stop_requested()) {
                     s.claimed = true;
                     job = s.job.get();
                     break;
                 }
             }
             if (job == nullptr)
-                break; // closed and nothing left to claim
+                break; // closed or stopped, and nothing left to claim
         }
         // A busy worker holds one core; the rest are spare for helpers.
         cores_hold(settings.cores);
@@ -89,6 +98,7 @@ void work(queue &q, const job_settings &settings, bool verbose)
         }
         q.job_done.notify_all();
     }
+    stop_unregister(&w.work.stop);
     factor_worker_clear(w);
 }
 
@@ -105,29 +115,39 @@ void run_batch(unsigned threads, const job_settings &settings, bool verbose,
     const std::size_t in_flight = 4 * static_cast<std::size_t>(threads);
     bool printing = true;
     // Prints the finished jobs at the front; while the queue is longer than
-    // keep, first waits for its front to finish.
+    // keep, first waits for its front to finish. After a stop request a
+    // front that no worker took will never finish: from there on nothing
+    // is printed, so the output stays the in-order prefix.
     auto drain = [&](std::size_t keep) {
         for (;;) {
             std::unique_ptr<number_job> front;
+            bool abandoned = false;
             {
                 std::unique_lock<std::mutex> hold(q.lock);
                 if (q.slots.empty())
                     return;
-                auto front_done = [&] { return q.slots.front().done; };
+                auto front_over = [&] {
+                    const slot &f = q.slots.front();
+                    return f.done || (!f.claimed && stop_requested());
+                };
                 if (q.slots.size() > keep) {
-                    if (!q.job_done.wait_for(hold, flush_after, front_done)) {
+                    if (!q.job_done.wait_for(hold, flush_after, front_over)) {
                         hold.unlock();
                         if (printing && !flush())
                             printing = false;
                         hold.lock();
-                        q.job_done.wait(hold, front_done);
+                        while (!front_over())
+                            q.job_done.wait_for(hold, flush_after);
                     }
-                } else if (!front_done()) {
+                } else if (!front_over()) {
                     return;
                 }
+                abandoned = !q.slots.front().done;
                 front = std::move(q.slots.front().job);
                 q.slots.pop_front();
             }
+            if (abandoned)
+                printing = false;
             if (printing && !print(*front))
                 printing = false;
         }

@@ -4,10 +4,7 @@
 factor_budget budget_for_effort(int effort)
 {
     factor_budget budget = default_budget;
-    if (effort < 0)
-        return budget;
     budget.ecm_digits = effort;
-    budget.general_max_bits = 0;
     if (effort == 0) {
         budget.pm1_b1 = 0;
         budget.pp1_b1 = 0;

@@ -3,7 +3,8 @@
 // rho's steps, the bounds of p - 1 and p + 1, the curves' levels, the
 // sieve's reach, and the largest part that gets the general methods. Each
 // default is named once, here; --effort turns them in one place
-// (budget_for_effort). A zero turns a method off.
+// (budget_for_effort), and the default budget is that of one effort level,
+// default_effort. A zero turns a method off.
 #pragma once
 
 struct factor_budget {
@@ -14,7 +15,8 @@ struct factor_budget {
     double pp1_b1;                  // Williams p + 1's
     int ecm_digits;                 // the curves go up to the level of factors of this many digits
     int sieve_digits;               // the sieve takes parts of up to this many digits
-    unsigned long general_max_bits; // parts above get no p - 1, p + 1, curves or sieve; 0: no bound
+    unsigned long general_max_bits; // parts above get no p - 1, p + 1, curves or sieve;
+                                    // 0 (every effort level): no bound
 };
 
 inline constexpr int default_strong_tests = 16;
@@ -36,7 +38,12 @@ inline constexpr int default_ecm_digits = 25;
 // to about here, where it takes two to three minutes on one core (see
 // docs/performance.md).
 inline constexpr int default_sieve_digits = 85;
-inline constexpr unsigned long default_general_max_bits = 700;
+// The default effort: the curves up to factors of this many digits, on
+// parts of any size, so that small factors of a large number are found
+// (25 curves at 15 digits take about a second at 2000 bits). A part that
+// nothing splits costs the whole of the levels, minutes at 1000 bits and
+// more; --effort=0 leaves the general methods out.
+inline constexpr int default_effort = default_ecm_digits;
 
 constexpr factor_budget make_default_budget()
 {
@@ -48,12 +55,13 @@ constexpr factor_budget make_default_budget()
     b.pp1_b1 = default_pp1_b1;
     b.ecm_digits = default_ecm_digits;
     b.sieve_digits = default_sieve_digits;
-    b.general_max_bits = default_general_max_bits;
+    b.general_max_bits = 0;
     return b;
 }
 inline constexpr factor_budget default_budget = make_default_budget();
 
-// The default budget, or with --effort D (0 to 60): the curves up
-// to factors of D digits on parts of any size, and p - 1, p + 1 and the
-// sieve as by default; --effort=0 turns all four off.
+// The budget of --effort D (0 to 60): the curves up to factors of D
+// digits on parts of any size, and p - 1, p + 1 and the sieve as by
+// default; --effort=0 turns all four off. D = default_effort gives the
+// default budget.
 factor_budget budget_for_effort(int effort);

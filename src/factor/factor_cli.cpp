@@ -8,6 +8,7 @@
 #include "factor/factor_options.h"
 #include "factor/number_job.h"
 #include "factor/prime_proof.h"
+#include "factor/stop_signals.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,56 +18,69 @@
 
 namespace {
 
-// The help; its defaults come from where they are set.
+// The help; its defaults come from where they are set. Descriptions start
+// in column 21.
 std::string usage_text()
 {
-    const std::string ecm_digits = std::to_string(default_ecm_digits);
-    const std::string general_bits = std::to_string(default_general_max_bits);
+    const std::string effort = std::to_string(default_effort);
     const std::string sieve_digits = std::to_string(default_sieve_digits);
     return "Usage: brovanten-factor [OPTION]... [N]...\n"
            "Print the prime factors of each N as \"N: p1 p2 ...\", ascending and\n"
            "repeated for powers. Made for pseudoprimes (Carmichael numbers, Fermat and\n"
-           "strong pseudoprimes) whose prime factors are all large. With no N, read\n"
-           "the numbers from standard input, separated by blanks or line ends.\n"
+           "strong pseudoprimes) whose prime factors are all large; other numbers\n"
+           "get general methods. With no N, read the numbers from standard input,\n"
+           "separated by blanks or line ends. N may be an expression of integers with\n"
+           "+ - * / ^, n! (factorial), n# (primorial) and parentheses, as 2^128+1.\n"
            "\n"
-           "  -s, --seed=S   seed the random splitting tests with S\n"
-           "  -v, --verbose  report the seed and each step on standard error\n"
-           "      --kind     after each line, say what kind of number N is: prime or\n"
-           "                 composite, Carmichael, Lucas-Carmichael, its Fermat and\n"
-           "                 strong liars, the prime bases to which it is a Fermat and\n"
-           "                 a strong pseudoprime, and whether it passes brovanten's\n"
-           "                 screening\n"
-           "      --bases=B  with --kind, the prime bases below B (default " +
+           "  -s, --seed=S       seed the random splitting tests with S\n"
+           "  -v, --verbose      report the seed and each step on standard error\n"
+           "      --kind         after each line, say what kind of number N is: prime\n"
+           "                     or composite, Carmichael, Lucas-Carmichael, its Fermat\n"
+           "                     and strong liars, the prime bases to which it is a\n"
+           "                     Fermat and a strong pseudoprime, and whether it passes\n"
+           "                     brovanten's screening\n"
+           "      --bases=B      with --kind, the prime bases below B (default " +
            std::to_string(default_kind_base_bound) +
            ")\n"
-           "      --json     one JSON object per number instead of its line (JSON Lines)\n"
-           "      --effort=D  after the pseudoprime tests and rho, p-1, p+1 and\n"
-           "                 elliptic curves up to factors of D digits (0 to " +
-           std::to_string(max_effort) + ";\n                 default " + ecm_digits +
-           ", on parts of up to " + general_bits +
-           " bits) and the quadratic\n"
-           "                 sieve on parts of up to " +
+           "      --json         one JSON object per number instead of its line\n"
+           "                     (JSON Lines)\n"
+           "      --effort=D     after the pseudoprime tests and rho: p-1, p+1 and\n"
+           "                     elliptic curves up to factors of D digits (0 to " +
+           std::to_string(max_effort) +
+           "),\n"
+           "                     and the quadratic sieve on parts of up to " +
            sieve_digits +
-           " digits; 0 for none of them\n"
-           "      --prove    prove every printed prime (below 2^64 the strong tests\n"
-           "                 are a proof; above, Pocklington's test or APR-CL, seconds\n"
-           "                 at 1000 bits, over a minute at 3000); one that fails is\n"
-           "                 shown in brackets\n"
-           "  -j, --threads=N  factor N numbers at a time (default 1; 0: every core);\n"
-           "                 the output stays in input order; spare threads help\n"
-           "                 with numbers of " +
+           " digits;\n"
+           "                     0 for none of them; default " +
+           effort +
+           "\n"
+           "      --trial=B      trial division by the primes below B and nothing\n"
+           "                     else (" +
+           std::to_string(min_trial_bound) + " to " + std::to_string(max_trial_bound) +
+           "), as PARI/GP's factor(N, B)\n"
+           "      --prove        prove every printed prime (below 2^64 the strong tests\n"
+           "                     are a proof; above, Pocklington's test or APR-CL,\n"
+           "                     seconds at 1000 bits, over a minute at 3000); one that\n"
+           "                     fails is shown in brackets\n"
+           "  -j, --threads=N    factor N numbers at a time (default 1; 0: every core);\n"
+           "                     the output stays in input order; spare threads help\n"
+           "                     with numbers of " +
            std::to_string(parallel_min_bits) +
            " bits and more\n"
-           "  -h, --help     show this help and exit\n"
-           "      --version  show the version and exit\n"
+           "  -h, --help         show this help and exit\n"
+           "      --version      show the version and exit\n"
            "\n"
-           "A composite part that could not be split is printed in brackets.\n"
+           "A composite part that could not be split is printed in brackets, a part\n"
+           "not known to be prime or composite (after --trial, or cut short) in\n"
+           "parentheses. Ctrl-C or SIGTERM prints the number at work as far as it\n"
+           "got and ends the command; a second one ends it at once. On a terminal, a\n"
+           "number that takes more than a second shows its progress on standard error.\n"
            "Exit status: 0 if every number was factored completely, 1 if a part\n"
-           "stayed composite, 2 if an input was not a non-negative decimal integer\n"
-           "of at most " +
+           "stayed composite or untested, 2 if an input was not a non-negative\n"
+           "integer or expression of at most " +
            std::to_string(max_input_digits) +
-           " digits, an option was wrong or the output could not be\n"
-           "written; when several apply, the highest.\n";
+           " digits, an option was wrong or the\n"
+           "output could not be written; when several apply, the highest.\n";
 }
 
 // What the run has printed and seen so far.
@@ -125,6 +139,31 @@ int print_text(const factor_io &io, const char *text)
     return status_trouble;
 }
 
+// One worker: its steps and the progress line go out as they happen.
+void run_one_at_a_time(command &c, const job_settings &settings, const token_source &next,
+                       double progress_after)
+{
+    factor_worker w;
+    factor_worker_init(w);
+    stop_register(&w.work.stop);
+    progress_view view;
+    progress_start(view, c.io.err, c.verbose, c.io.err_is_terminal, progress_after);
+    number_job job;
+    wait_hook flush = [&] { check_output(c, true); };
+    while (!c.write_failed && next(job.token, flush)) {
+        // A large number may take long: the lines before it go out first.
+        if (!token_is_quick(job.token) && !check_output(c, true))
+            break;
+        run_number_job(job, w, settings, view);
+        print_job(c, job);
+        if (job.interrupted)
+            break;
+    }
+    progress_finish(view);
+    stop_unregister(&w.work.stop);
+    factor_worker_clear(w);
+}
+
 } // namespace
 
 int factor_main(int argc, char **argv, const factor_io &io, unsigned long default_seed)
@@ -149,43 +188,34 @@ int factor_main(int argc, char **argv, const factor_io &io, unsigned long defaul
         threads = std::max(1u, std::thread::hardware_concurrency());
     spare_cores cores;
     spare_cores_set(cores, static_cast<int>(threads));
-    job_settings settings{options.seed, options.json, options.kind, options.kind_bases,
-                          threads,      &cores,       budget_for_effort(options.effort),
-                          options.prove ? prove_prime : nullptr};
+    job_settings settings{options.seed,  options.json, options.kind, options.kind_bases,
+                          threads,       &cores,       budget_for_effort(options.effort),
+                          options.prove ? prove_prime : nullptr, options.trial};
     if (options.verbose)
         std::fprintf(io.err, "brovanten-factor: seed %lu\n", options.seed);
     int next_argument = options.first_number;
+    // No token is taken once a signal asked to stop: one cut short by it is
+    // dropped too.
     token_source next = [&](input_token &t, const wait_hook &before_wait) {
-        if (options.first_number == argc)
-            return next_token(t, io.in, before_wait);
-        if (next_argument == argc)
-            return false;
-        token_from_argument(t, argv[next_argument++]);
-        return true;
+        bool got = false;
+        if (options.first_number == argc) {
+            got = next_token(t, io.in, before_wait);
+        } else if (next_argument < argc) {
+            token_from_argument(t, argv[next_argument++]);
+            got = true;
+        }
+        return got && !stop_requested();
     };
 
+    stop_signals_install();
     if (threads > 1) {
         run_batch(threads, settings, options.verbose, next,
                   [&](const number_job &job) { return print_job(c, job); },
                   [&] { return check_output(c, true); });
-        check_output(c, true);
-        return c.status;
-    }
-    // One worker: its steps and the progress line go out as they happen.
-    factor_worker w;
-    factor_worker_init(w);
-    progress_view view;
-    progress_start(view, io.err, options.verbose, io.err_is_terminal);
-    number_job job;
-    wait_hook flush = [&] { check_output(c, true); };
-    while (!c.write_failed && next(job.token, flush)) {
-        // A large number may take long: the lines before it go out first.
-        if (!token_is_quick(job.token) && !check_output(c, true))
-            break;
-        run_number_job(job, w, settings, view);
-        print_job(c, job);
+    } else {
+        run_one_at_a_time(c, settings, next, io.progress_after);
     }
     check_output(c, true);
-    factor_worker_clear(w);
+    stop_signals_remove();
     return c.status;
 }

@@ -9,12 +9,16 @@ std::string factor_line_text(const mpz_t n, const std::vector<factor_part> &part
     append_decimal(line, n);
     line += ':';
     for (const auto &p : parts) {
-        bool prime = p.state == part_state::prime;
+        const char *open = p.state == part_state::prime     ? " "
+                           : p.state == part_state::unknown ? " ("
+                                                            : " [";
+        const char *close = p.state == part_state::prime     ? ""
+                            : p.state == part_state::unknown ? ")"
+                                                             : "]";
         for (unsigned long k = 0; k < p.power; ++k) {
-            line += prime ? " " : " [";
+            line += open;
             append_decimal(line, p.value);
-            if (!prime)
-                line += ']';
+            line += close;
         }
     }
     return line + "\n";

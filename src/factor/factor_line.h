@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // The output line of brovanten-factor, as coreutils factor prints it:
-// "N: p1 p2 ... pk", ascending, each prime repeated for its power, and a
-// composite part that could not be split in brackets in its place.
+// "N: p1 p2 ... pk", ascending, each prime repeated for its power, a
+// composite part that could not be split in brackets in its place, and a
+// part not known to be prime or composite (left by --trial or a signal)
+// in parentheses.
 #pragma once
 
 #include "factor/factor_parts.h"

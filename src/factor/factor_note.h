@@ -20,8 +20,11 @@ enum class factor_event {
                      // count = its curves
     curve,           // curve `count` of that level starts
     method_progress, // a long method's own progress: count = what it has done,
-                     // done = its share of what it needs
+                     // of = what it needs, done = the share
     unsplit,         // a part stays composite
+    word_number,     // a number below 2^64 was factored at once: count = its
+                     // prime factors, method = how they were found
+    step,            // a step of the table starts on a part: method = its name
 };
 
 // What a note's round counts, as the steps shown say it: "strong test 3",
@@ -39,6 +42,8 @@ struct factor_note {
     int round;
     unsigned long count;
     double done;
+    unsigned long of; // for test: the part's attempts in all (count: this
+                      // one's slot); for curve: the level's curves
 };
 
 // Called from the thread that called factorize(), never from a helper.

@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/factor_options.h"
 
+#include "factor/factor_budget.h"
 #include "factor/kind.h"
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <getopt.h>
 
 namespace {
 
 enum { version_option = 256, kind_option, bases_option, json_option, effort_option,
-       prove_option };
+       prove_option, trial_option };
 
 const option long_options[] = {
     {"seed", required_argument, nullptr, 's'},
@@ -24,6 +26,7 @@ const option long_options[] = {
     {"bases", required_argument, nullptr, bases_option},
     {"effort", required_argument, nullptr, effort_option},
     {"prove", no_argument, nullptr, prove_option},
+    {"trial", required_argument, nullptr, trial_option},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -40,6 +43,41 @@ bool parse_decimal(const char *text, unsigned long &value)
     return errno == 0;
 }
 
+// What was wrong with a long option that getopt_long refused, in coreutils'
+// words: getopt tells an unknown option, an ambiguous prefix and a value
+// given to an option that takes none apart only in its own messages, so the
+// argument is looked at again here.
+std::string long_option_mistake(const char *argument)
+{
+    const char *name = argument + 2;
+    std::size_t length = std::strcspn(name, "=");
+    const option *exact = nullptr;
+    std::string possibilities;
+    int matches = 0;
+    for (const option *o = long_options; o->name != nullptr; ++o) {
+        if (std::strncmp(o->name, name, length) != 0)
+            continue;
+        if (std::strlen(o->name) == length)
+            exact = o;
+        ++matches;
+        possibilities += std::string(" '--") + o->name + "'";
+    }
+    if (exact == nullptr && matches == 1) {
+        for (const option *o = long_options; o->name != nullptr; ++o)
+            if (std::strncmp(o->name, name, length) == 0)
+                exact = o;
+    }
+    if (exact != nullptr) {
+        if (name[length] == '=' && exact->has_arg == no_argument)
+            return std::string("option '--") + exact->name + "' doesn't allow an argument";
+        return std::string("unknown option '") + argument + "'";
+    }
+    if (matches > 1)
+        return std::string("option '") + argument + "' is ambiguous; possibilities:" +
+               possibilities;
+    return std::string("unknown option '") + argument + "'";
+}
+
 } // namespace
 
 options_verdict parse_factor_options(factor_options &options, int argc, char **argv,
@@ -50,18 +88,26 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
     options.json = false;
     options.threads = 1;
     options.kind_bases = default_kind_base_bound;
-    options.effort = -1;
+    options.effort = default_effort;
     options.prove = false;
+    options.trial = 0;
     // getopt keeps its place in globals: 0 starts afresh, so that every call
     // parses its own argv. Its own messages are off; ours go where the
     // caller's standard error is.
     optind = 0;
     opterr = 0;
     for (;;) {
+        int before = optind;
         int c = getopt_long(argc, argv, ":s:j:vh", long_options, nullptr);
         switch (c) {
         case -1:
             options.first_number = optind;
+            // --kind works from the whole factorisation, and its tests of
+            // N cost what factoring a large N costs.
+            if (options.trial != 0 && options.kind) {
+                message = "--trial cannot be used with --kind or --bases";
+                return options_verdict::error;
+            }
             return options_verdict::run;
         case 's':
             if (!parse_decimal(optarg, options.seed)) {
@@ -114,17 +160,29 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
         case prove_option:
             options.prove = true;
             break;
+        case trial_option:
+            if (!parse_decimal(optarg, options.trial) || options.trial < min_trial_bound ||
+                options.trial > max_trial_bound) {
+                message = std::string("invalid bound of trial division '") + optarg + "' (" +
+                          std::to_string(min_trial_bound) + " to " +
+                          std::to_string(max_trial_bound) + ")";
+                return options_verdict::error;
+            }
+            break;
         case ':':
             message = std::string("option '") + argv[optind - 1] + "' needs a value";
             return options_verdict::error;
-        default:
-            // optopt is the short option's letter, or 0 for a long one that
-            // getopt does not know, which it has stepped over.
-            if (optopt != 0)
-                message = std::string("unknown option '-") + static_cast<char>(optopt) + "'";
+        default: {
+            // A long option: getopt has stepped over its argument. A short
+            // one: optopt is its letter.
+            const char *argument = argv[optind - 1];
+            bool long_one = optind > before && std::strncmp(argument, "--", 2) == 0;
+            if (long_one)
+                message = long_option_mistake(argument);
             else
-                message = std::string("unknown option '") + argv[optind - 1] + "'";
+                message = std::string("unknown option '-") + static_cast<char>(optopt) + "'";
             return options_verdict::error;
+        }
         }
     }
 }

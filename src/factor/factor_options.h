@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // The options of brovanten-factor, parsed with getopt_long: short options
 // may be joined ("-s5", "-vs5"), long ones take "=value" or the next
-// argument, "--" ends the options, and options may follow the numbers.
+// argument and may be shortened to any unambiguous prefix, "--" ends the
+// options, and options may follow the numbers. Mistakes are worded as
+// coreutils words them.
 #pragma once
 
 #include <string>
@@ -13,8 +15,9 @@ struct factor_options {
     bool kind;               // a line on what kind of number each N is
     unsigned long kind_bases; // its prime bases are those below this
     unsigned threads;        // workers; 0 for one per core
-    int effort;              // --effort's digit level, or -1 when not given
+    int effort;              // --effort's digit level (default_effort unless given)
     bool prove;              // every printed prime proven
+    unsigned long trial;     // --trial: trial division by the primes below this only; 0: off
     int first_number;        // argv[first_number .. argc) are the numbers
 };
 
@@ -26,6 +29,11 @@ inline constexpr unsigned long max_kind_bases = 100000;
 
 // The highest --effort: the last level of elliptic curves.
 inline constexpr unsigned long max_effort = 60;
+
+// The bounds --trial takes: 2 (no prime at all) to 2^32, past which trial
+// division takes hours on any number that needs it that far.
+inline constexpr unsigned long min_trial_bound = 2;
+inline constexpr unsigned long max_trial_bound = 1ul << 32;
 
 enum class options_verdict { run, help, version, error };
 

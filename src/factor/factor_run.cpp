@@ -6,21 +6,22 @@
 #include <algorithm>
 
 void note(const factor_run &r, factor_event event, std::size_t i, const char *method,
-          round_unit unit, int round, unsigned long count, double done, std::size_t bits)
+          round_unit unit, int round, unsigned long count, double done, std::size_t bits,
+          unsigned long of)
 {
     if (!r.observer)
         return;
     const auto &parts = r.w.parts;
     r.observer({event, static_cast<int>(i) + 1, static_cast<int>(parts.size()),
                 bits != 0 ? bits : mpz_sizeinbase(parts[i].value, 2), method, unit, round, count,
-                done});
+                done, of});
 }
 
 void note_small_primes(const factor_run &r, unsigned long count)
 {
     if (r.observer)
         r.observer({factor_event::small_primes, 0, 0, mpz_sizeinbase(r.n, 2), "",
-                    round_unit::none, 0, count, 0});
+                    round_unit::none, 0, count, 0, 0});
 }
 
 bool is_whole(const factor_run &r, std::size_t i)

@@ -26,7 +26,7 @@ struct factor_run {
 // A note on part i (bits: of the part, unless given).
 void note(const factor_run &r, factor_event event, std::size_t i, const char *method = "",
           round_unit unit = round_unit::none, int round = 0, unsigned long count = 0,
-          double done = 0, std::size_t bits = 0);
+          double done = 0, std::size_t bits = 0, unsigned long of = 0);
 // The end of trial division, with the prime factors it found.
 void note_small_primes(const factor_run &r, unsigned long count);
 

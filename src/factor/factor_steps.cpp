@@ -10,7 +10,10 @@
 #include "factor/word_factor.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -20,18 +23,21 @@ void attempt(factor_run &r, std::size_t i, int slot, const scheduled_attempt &a,
 {
     factor_workspace &w = r.w;
     const mpz_ptr m = w.parts[i].value;
-    note(r, factor_event::test, i, attempt_name(a), round_unit::test, a.number);
+    const unsigned long slots =
+        static_cast<unsigned long>(r.budget.strong_tests + r.budget.matrix_tests);
+    note(r, factor_event::test, i, attempt_name(a), round_unit::test, a.number,
+         static_cast<unsigned long>(slot), 0, 0, slots);
     if (offer)
         offer_ahead(r.pool, w.parts, i, slot, true, r.budget,
                     [&r](std::size_t k) { return next_attempt_slot(r, k); }, w.offer_order);
     if (pool_take_attempt(r.pool, m, slot, w.lane, w.outcome))
         return;
-    power_progress progress;
-    if (r.observer)
-        progress = [&r, &a, i](double done) {
-            note(r, factor_event::power, i, attempt_name(a), round_unit::test, a.number, 0, done);
-            return true;
-        };
+    // A matrix power stops with the run: it finds nothing then.
+    power_progress progress = [&r, &a, i, slot, slots](double done) {
+        note(r, factor_event::power, i, attempt_name(a), round_unit::test, a.number,
+             static_cast<unsigned long>(slot), done, 0, slots);
+        return !r.w.stop.load(std::memory_order_relaxed);
+    };
     run_slot(w.outcome, w.lane, m, slot, r.setup, progress);
 }
 
@@ -44,20 +50,42 @@ bool applies_word_number(const factor_run &r, std::size_t i, const part_progress
     return is_whole(r, i) && mpz_fits_ulong_p(r.n);
 }
 
+// How word_factor found its primes, in words: "trial division",
+// "rho and strong tests".
+std::string word_methods(unsigned found_by)
+{
+    static const struct {
+        unsigned flag;
+        const char *name;
+    } methods[] = {{by_trial_division, "trial division"},
+                   {by_square_root, "a square root"},
+                   {by_rho, "rho"},
+                   {by_strong_tests, "strong tests"}};
+    std::vector<const char *> used;
+    for (const auto &m : methods)
+        if (found_by & m.flag)
+            used.push_back(m.name);
+    std::string text;
+    for (std::size_t k = 0; k < used.size(); ++k)
+        text += std::string(k == 0 ? "" : k + 1 == used.size() ? " and " : ", ") + used[k];
+    return text;
+}
+
 void run_word_number(factor_run &r, std::size_t, int)
 {
     factor_workspace &w = r.w;
     word_factors f;
     word_factor(f, mpz_get_ui(r.n));
     parts_clear(w.parts);
-    unsigned long small = 0;
+    unsigned long count = 0;
     for (int k = 0; k < f.count; ++k) {
         mpz_set_ui(w.g, f.primes[k]);
         parts_add(w.parts, w.g, f.powers[k], part_state::prime, w.scratch);
-        if (f.primes[k] < small_prime_bound)
-            small += f.powers[k];
+        count += f.powers[k];
     }
-    note_small_primes(r, small);
+    if (r.observer)
+        r.observer({factor_event::word_number, 0, 0, mpz_sizeinbase(r.n, 2),
+                    word_methods(f.found_by).c_str(), round_unit::none, 0, count, 0, 0});
 }
 
 bool applies_whole_number(const factor_run &r, std::size_t i, const part_progress &)
@@ -266,13 +294,13 @@ void run_curve_level(factor_run &r, std::size_t i, int level)
     curve_seed seed = [&r, m, level](int curve) {
         return part_seed(r.setup.run_seed, m, curve_seed_index(level, curve));
     };
-    curve_watch watch;
-    if (r.observer)
-        watch = [&r, i](const ecm_level &at, int curve) {
-            note(r, factor_event::curve, i, "ECM", round_unit::digits, at.digits,
-                 static_cast<unsigned long>(curve), static_cast<double>(curve) / at.curves);
-            return true;
-        };
+    // The curves stop with the run, between two curves.
+    curve_watch watch = [&r, i](const ecm_level &at, int curve) {
+        note(r, factor_event::curve, i, "ECM", round_unit::digits, at.digits,
+             static_cast<unsigned long>(curve), static_cast<double>(curve) / at.curves, 0,
+             static_cast<unsigned long>(at.curves));
+        return !r.w.stop.load(std::memory_order_relaxed);
+    };
     found(r, ecm_run_level(r.w.g, m, l, seed, watch));
     fold_in_found(r, i, "ECM", round_unit::digits, l.digits);
 }
@@ -301,7 +329,11 @@ void run_sieve(factor_run &r, std::size_t i, int)
                      &w.stop};
     if (r.observer)
         call.progress = [&r, i](unsigned long done, double share) {
-            note(r, factor_event::method_progress, i, "sieve", round_unit::none, 0, done, share);
+            // The relations needed, from the share the sieve gives.
+            unsigned long needed =
+                share > 0 ? static_cast<unsigned long>(std::llround(done / share)) : 0;
+            note(r, factor_event::method_progress, i, "sieve", round_unit::none, 0, done, share,
+                 0, needed);
         };
     siqs_figures figures{};
     bool split = sieve_find_divisor(w.g, m, call, figures);
@@ -377,6 +409,7 @@ void run_next_step(factor_run &r, std::size_t i)
         advance(p);
     else
         ++p.count;
+    note(r, factor_event::step, i, step.name);
     step.run(r, i, round);
 }
 

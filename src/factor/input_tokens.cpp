@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "factor/input_tokens.h"
 
+#include "factor/stop_signals.h"
+
 #include <cctype>
 #include <sys/stat.h>
 
@@ -25,17 +27,35 @@ bool input_drained(std::FILE *in)
 #endif
 }
 
+bool is_operator(char c)
+{
+    switch (c) {
+    case '+': case '-': case '*': case '/': case '^': case '!': case '#': case '(': case ')':
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool may_wait(std::FILE *in)
 {
     struct stat status;
     return fstat(fileno(in), &status) != 0 || !S_ISREG(status.st_mode);
 }
 
+// A read that may wait comes after the answers are out; a signal while
+// it waits ends the command at once (stop_signals.h), and once a stop was
+// asked it reads nothing.
 int read_char(std::FILE *in, const wait_hook &before_wait)
 {
-    if (input_drained(in) && may_wait(in))
-        before_wait();
-    return std::getc(in);
+    if (!input_drained(in) || !may_wait(in))
+        return std::getc(in);
+    before_wait();
+    if (!stop_wait_begins())
+        return EOF;
+    int c = std::getc(in);
+    stop_wait_ends();
+    return c;
 }
 
 } // namespace
@@ -48,6 +68,8 @@ void token_start(input_token &t)
     t.digit_count = 0;
     t.has_digit = false;
     t.well_formed = true;
+    t.text.clear();
+    t.has_operator = false;
 }
 
 void token_add(input_token &t, char c)
@@ -56,8 +78,12 @@ void token_add(input_token &t, char c)
         t.shown += c;
     bool sign_allowed = t.length == 0;
     ++t.length;
+    if (t.text.size() <= max_input_digits)
+        t.text += c;
     if (c == '+' && sign_allowed)
         return;
+    if (is_operator(c))
+        t.has_operator = true;
     if (c < '0' || c > '9') {
         t.well_formed = false;
         return;
@@ -93,8 +119,21 @@ bool next_token(input_token &t, std::FILE *in, const wait_hook &before_wait)
     return true;
 }
 
-token_verdict token_value(mpz_t n, const input_token &t)
+token_verdict token_value(mpz_t n, const input_token &t, std::string &why)
 {
+    if (t.has_operator) {
+        if (t.length > max_input_digits) {
+            why = "too long: more than " + std::to_string(max_input_digits) + " characters";
+            return token_verdict::bad_expression;
+        }
+        if (!evaluate_expression(n, t.text.data(), t.text.size(), why))
+            return token_verdict::bad_expression;
+        if (mpz_sgn(n) < 0) {
+            why = "negative";
+            return token_verdict::bad_expression;
+        }
+        return token_verdict::number;
+    }
     if (!t.well_formed || !t.has_digit)
         return token_verdict::not_a_number;
     if (t.digit_count > max_input_digits)

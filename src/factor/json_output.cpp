@@ -9,15 +9,20 @@ namespace {
 
 using json = nlohmann::json;
 
-// The token as read: its first bytes, which may not be UTF-8, so any byte
-// outside printable ASCII becomes '?', as in the messages.
-std::string shown_input(const input_token &token)
+// Text as read, which may not be UTF-8: any byte outside printable ASCII
+// becomes '?', as in the messages.
+std::string shown_text(std::string text)
 {
-    std::string shown = token.shown;
-    for (char &c : shown)
+    for (char &c : text)
         if (c < 0x20 || c > 0x7e)
             c = '?';
-    return shown;
+    return text;
+}
+
+// The token as read: its first bytes.
+std::string shown_input(const input_token &token)
+{
+    return shown_text(token.shown);
 }
 
 json tri(verdict v)
@@ -71,24 +76,34 @@ json kind_object(const number_kind &k, const mpz_t n)
 std::string json_number_line(const mpz_t n, const std::vector<factor_part> &parts, bool complete,
                              const json_run &run)
 {
-    json factors = json::array(), composite = json::array();
+    json factors = json::array(), composite = json::array(), untested = json::array();
     for (const auto &p : parts) {
         std::string value = decimal_text(p.value);
         if (p.state == part_state::prime) {
             // Baillie-PSW has no counterexample below 2^64: there it is a proof.
             bool proven = run.proved || mpz_sizeinbase(p.value, 2) <= 64;
             factors.push_back({{"prime", value}, {"exponent", p.power}, {"proven", proven}});
+        } else if (p.state == part_state::unknown) {
+            untested.push_back({{"value", value}, {"exponent", p.power}});
         } else {
             composite.push_back({{"value", value}, {"exponent", p.power}});
         }
     }
     json o;
+    if (run.expression != nullptr)
+        o["expression"] = shown_text(*run.expression);
     o["number"] = decimal_text(n);
     o["factors"] = factors;
     o["complete"] = complete;
     o["composite_parts"] = composite;
+    if (!untested.empty())
+        o["untested_parts"] = untested;
     o["seed"] = run.seed;
     o["seconds"] = run.seconds;
+    if (run.trial != 0)
+        o["trial_bound"] = run.trial;
+    if (run.interrupted)
+        o["interrupted"] = true;
     if (run.kind != nullptr)
         o["kind"] = kind_object(*run.kind, n);
     return o.dump() + "\n";

@@ -19,11 +19,17 @@ struct json_run {
     double seconds;
     const number_kind *kind; // nullptr without --kind
     bool proved;             // --prove proved every prime
+    const std::string *expression = nullptr; // the token, when it was an expression
+    unsigned long trial = 0;  // --trial's bound, 0 without it
+    bool interrupted = false; // a signal stopped the work
 };
 
-// {"number", "factors": [{"prime", "exponent", "proven"}], "complete",
-//  "composite_parts": [{"value", "exponent"}], "seed", "seconds"[, "kind"]}
-// and a line feed.
+// {["expression",] "number", "factors": [{"prime", "exponent", "proven"}],
+//  "complete", "composite_parts": [{"value", "exponent"}],
+//  ["untested_parts": [{"value", "exponent"}],] "seed", "seconds"
+//  [, "trial_bound"][, "interrupted": true][, "kind"]} and a line feed.
+// The bracketed keys appear only when they say something: untested parts
+// (not known to be prime or composite) are left by --trial or a signal.
 std::string json_number_line(const mpz_t n, const std::vector<factor_part> &parts, bool complete,
                              const json_run &run);
 

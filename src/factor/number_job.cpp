@@ -3,6 +3,7 @@
 
 #include "factor/factor_line.h"
 #include "factor/json_output.h"
+#include "factor/trial_division.h"
 #include "report/number_text.h"
 
 #include <chrono>
@@ -81,14 +82,19 @@ void run_number_job(number_job &job, factor_worker &w, const job_settings &setti
     job.out.clear();
     job.err.clear();
     job.status = 0;
-    if (plain_word_job(job, settings, view))
+    job.interrupted = false;
+    if (settings.trial == 0 && plain_word_job(job, settings, view))
         return;
-    switch (token_value(w.n, job.token)) {
+    std::string why;
+    switch (token_value(w.n, job.token, why)) {
     case token_verdict::not_a_number:
         refuse(job, settings, "is", "not a non-negative decimal integer");
         return;
     case token_verdict::too_long:
         refuse(job, settings, "has", "more than " + std::to_string(max_input_digits) + " digits");
+        return;
+    case token_verdict::bad_expression:
+        refuse(job, settings, "is", why);
         return;
     case token_verdict::number:
         break;
@@ -96,21 +102,28 @@ void run_number_job(number_job &job, factor_worker &w, const job_settings &setti
     w.work.threads = settings.threads;
     w.work.cores = settings.cores;
     auto start = std::chrono::steady_clock::now();
-    bool complete = factorize(w.work, w.n, settings.seed, settings.budget,
-                              progress_for_number(view, w.n));
-    progress_clear(view);
-    if (settings.prove != nullptr && !prove_parts(job, w.work.parts, w.n, settings.prove, view))
+    factor_observer observer = progress_for_number(view, w.n);
+    bool complete = settings.trial != 0
+                        ? trial_divide(w.work, w.n, settings.trial, observer)
+                        : factorize(w.work, w.n, settings.seed, settings.budget, observer);
+    progress_number_done(view);
+    job.interrupted = !complete && w.work.stop.load();
+    bool proved = settings.prove != nullptr && !job.interrupted;
+    if (proved && !prove_parts(job, w.work.parts, w.n, settings.prove, view))
         complete = false;
     std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    if (settings.kind)
+    bool kind = settings.kind && !job.interrupted;
+    if (kind)
         classify(w.verdicts, w.n, w.work.parts, complete, settings.kind_bases, w.kind_work);
     if (settings.json) {
-        json_run run{settings.seed, took.count(), settings.kind ? &w.verdicts : nullptr,
-                     settings.prove != nullptr};
+        json_run run{settings.seed, took.count(), kind ? &w.verdicts : nullptr, proved};
+        run.expression = token_is_expression(job.token) ? &job.token.text : nullptr;
+        run.trial = settings.trial;
+        run.interrupted = job.interrupted;
         job.out = json_number_line(w.n, w.work.parts, complete, run);
     } else {
         job.out = factor_line_text(w.n, w.work.parts);
-        if (settings.kind)
+        if (kind)
             job.out += kind_line(w.n, w.verdicts);
     }
     job.status = complete ? 0 : 1;

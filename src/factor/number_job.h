@@ -23,13 +23,15 @@ struct job_settings {
     spare_cores *cores;             // shared by the workers of a batch
     factor_budget budget;
     prime_prover prove;             // nullptr unless --prove
+    unsigned long trial;            // --trial: trial division below this only; 0: off
 };
 
 struct number_job {
     input_token token;
-    std::string out; // for standard output
-    std::string err; // for standard error
-    int status;      // 0, 1 (a part left composite) or 2 (no number)
+    std::string out;  // for standard output
+    std::string err;  // for standard error
+    int status;       // 0, 1 (a part left composite or untested) or 2 (no number)
+    bool interrupted; // a stop request ended its work before the end
 };
 
 // Everything one worker reuses from number to number.
@@ -45,5 +47,7 @@ void factor_worker_clear(factor_worker &w);
 
 // Fills job.out, job.err and job.status from job.token. The steps of
 // --verbose and the progress line go to view's stream as they happen.
+// When w.work.stop ends the work, the parts found so far are printed, and
+// neither --prove nor --kind is worked out.
 void run_number_job(number_job &job, factor_worker &w, const job_settings &settings,
                     progress_view &view);

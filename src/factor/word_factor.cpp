@@ -71,14 +71,22 @@ u64 rho_divisor(u64 n);
 // n > 1 with no prime factor below trial_bound.
 void factor_large(word_factors &f, u64 n, unsigned power)
 {
-    if (n < u64{trial_bound} * trial_bound || word_is_prime(n)) {
+    if (n < u64{trial_bound} * trial_bound) {
+        f.found_by |= by_trial_division;
+        add_prime(f, n, power);
+        return;
+    }
+    if (word_is_prime(n)) {
+        f.found_by |= by_strong_tests;
         add_prime(f, n, power);
         return;
     }
     if (u64 root = exact_square_root(n)) {
+        f.found_by |= by_square_root;
         factor_large(f, root, 2 * power);
         return;
     }
+    f.found_by |= by_rho;
     u64 d = rho_divisor(n);
     factor_large(f, d, power);
     factor_large(f, n / d, power);
@@ -103,7 +111,9 @@ u64 rho_divisor(u64 n)
 void word_factor(word_factors &f, u64 n)
 {
     f.count = 0;
+    f.found_by = 0;
     if (int twos = __builtin_ctzll(n)) {
+        f.found_by |= by_trial_division;
         add_prime(f, 2, static_cast<unsigned>(twos));
         n >>= twos;
     }
@@ -115,8 +125,10 @@ void word_factor(word_factors &f, u64 n)
             n *= t.inverse;
             ++power;
         }
-        if (power != 0)
+        if (power != 0) {
+            f.found_by |= by_trial_division;
             add_prime(f, t.p, power);
+        }
     }
     if (n > 1)
         factor_large(f, n, 1);
