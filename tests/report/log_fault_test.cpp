@@ -7,7 +7,7 @@
 #include "support/process.h"
 #include "support/record_parser.h"
 
-#include "report/results_log.h"
+#include "report/log_append.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// The results log: record text, appending, and logs that cannot be written.
+// The results log through the run driver: record text, appending, and
+// logs that cannot be written.
 #include "support/harness.h"
 #include "support/record_parser.h"
 
 #include "driver/run.h"
-#include "report/results_log.h"
+#include "report/log_append.h"
 
 #include <gtest/gtest.h>
 
@@ -26,41 +27,6 @@ const std::string carmichael_body = "Number = 6178246534322281  (53 bits)\n"
                                     log_separator;
 
 const std::string prime_body = "Number = 100003  (17 bits)\n" + log_separator;
-
-TEST(results_log, timestamp_layout)
-{
-    time_zone utc("UTC");
-    const struct {
-        std::time_t t;
-        const char *text;
-    } cases[] = {
-        {0, "Thu Jan 01 00:00:00 1970\n"},
-        {986115907, "Sun Apr 01 09:05:07 2001\n"},
-        {1796760221, "Tue Dec 08 20:03:41 2026\n"},
-        {946684799, "Fri Dec 31 23:59:59 1999\n"},
-        {2147483648, "Tue Jan 19 03:14:08 2038\n"},
-        // The last second localtime() converts (its year is INT_MAX + 1900),
-        // and past it the date worked out without it: a year of ten digits
-        // and more, checked by 400-year cycles of 146097 days.
-        {67768036191676799, "Wed Dec 31 23:59:59 2147485547\n"},
-        {67768036191676800, "Thu Jan 01 00:00:00 2147485548\n"},
-        {4611686018427387904, "Tue Jun 19 07:45:04 146138514283\n"},
-        {9223372036854775807, "Sun Dec 04 15:30:07 292277026596\n"},
-    };
-    for (const auto &c : cases) {
-        char stamp[timestamp_size];
-        format_timestamp(stamp, c.t);
-        EXPECT_STREQ(stamp, c.text) << c.t;
-    }
-}
-
-TEST(results_log, timestamp_is_local_time)
-{
-    time_zone tokyo("JST-9");
-    char stamp[timestamp_size];
-    format_timestamp(stamp, 1796760221);
-    EXPECT_STREQ(stamp, "Wed Dec 09 05:03:41 2026\n");
-}
 
 TEST(results_log, record_of_a_split_number)
 {
