@@ -1,40 +1,64 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "report/log_append.h"
 
+#include "report/log_lock.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <time.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 
+// Tries to open a log that others create, remove or replace by a link at
+// the same moment; beyond them something keeps changing it, and the record
+// is skipped.
+constexpr int open_attempts = 4;
+
 // The log opened for appending, without ever creating a file through a
 // link: an existing name is opened as it is, and only a name that is not
-// there at all becomes a plain new file. O_NONBLOCK makes a FIFO without a
-// reader fail at once instead of blocking the open; anything but a regular
-// file is refused after.
-int open_log(const char *path, log_result &result)
+// there at all becomes a plain new file. It is opened for reading too, so
+// that its last byte can be read through the descriptor that holds the
+// locks; a file that may be written but not read is opened for appending
+// only, and readable says which. O_NONBLOCK makes a FIFO without a reader
+// fail at once instead of blocking the open, O_NOCTTY keeps a terminal
+// from becoming ours; anything but a regular file is refused after.
+int open_log(const char *path, bool &readable, log_result &result)
 {
-    const int flags = O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        int fd = open(path, flags);
+    const int flags = O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int error = 0;
+    for (int attempt = 0; attempt < open_attempts; ++attempt) {
+        readable = true;
+        int fd = open(path, O_RDWR | flags);
+        if (fd == -1 && errno == EACCES) {
+            readable = false;
+            fd = open(path, O_WRONLY | flags);
+        }
         if (fd == -1 && errno == ENOENT) {
+            // Either nothing is there, or a link to nothing, or another
+            // program made the file (or a link) since the open.
             struct stat entry;
             if (lstat(path, &entry) == 0) {
-                result = {log_outcome::dangling_link, 0};
-                return -1;
+                if (S_ISLNK(entry.st_mode) && stat(path, &entry) == -1 && errno == ENOENT) {
+                    result = {log_outcome::dangling_link, 0};
+                    return -1;
+                }
+                error = ENOENT;
+                continue;
             }
-            fd = open(path, flags | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
-            if (fd == -1 && errno == EEXIST)
+            readable = true;
+            fd = open(path, O_RDWR | flags | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
+            if (fd == -1 && errno == EEXIST) {
+                error = EEXIST;
                 continue; // another run made it just now
+            }
         }
         if (fd == -1) {
-            int error = errno;
+            error = errno;
             struct stat st;
             result = stat(path, &st) == 0 && !S_ISREG(st.st_mode)
                          ? log_result{log_outcome::not_regular, 0}
@@ -49,94 +73,17 @@ int open_log(const char *path, log_result &result)
         }
         return fd;
     }
-    result = {log_outcome::cannot_open, EEXIST};
+    result = {log_outcome::cannot_open, error};
     return -1;
 }
 
-// A write lock on the whole file, for programs that lock with fcntl() or
-// lockf(); F_SETLK and F_UNLCK.
-int posix_lock(int fd, short type)
+// Whether the file behind fd ends with a line feed, read through fd
+// itself. A last byte that cannot be read counts as no line feed: a blank
+// line before a record is harmless, a record glued to a cut one is not.
+bool ends_with_line_feed(int fd, bool readable, off_t size)
 {
-    struct flock range{};
-    range.l_type = type;
-    range.l_whence = SEEK_SET;
-    range.l_start = 0;
-    range.l_len = 0;
-    return fcntl(fd, F_SETLK, &range);
-}
-
-// The process holding a POSIX lock that keeps ours out, or 0.
-pid_t posix_holder(int fd)
-{
-    struct flock range{};
-    range.l_type = F_WRLCK;
-    range.l_whence = SEEK_SET;
-    if (fcntl(fd, F_GETLK, &range) == -1 || range.l_type == F_UNLCK)
-        return 0;
-    return range.l_pid;
-}
-
-// Both locks on fd, or false: the lock is not to be had, or one holder kept
-// it for lock_wait_ms. The wait starts again whenever the file grows or the
-// lock changes hands, so that a queue of runs is no fault.
-bool lock_log(int fd, log_result &result)
-{
-    const timespec pause = {0, 10 * 1000 * 1000};
-    off_t last_size = -1;
-    pid_t last_holder = -1;
-    for (int quiet_ms = 0;; quiet_ms += 10) {
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            if (posix_lock(fd, F_WRLCK) == 0)
-                return true;
-            int error = errno;
-            flock(fd, LOCK_UN);
-            if (error != EACCES && error != EAGAIN && error != EINTR) {
-                result = {log_outcome::cannot_lock, error};
-                return false;
-            }
-        } else if (errno != EWOULDBLOCK && errno != EINTR) {
-            result = {log_outcome::cannot_lock, errno};
-            return false;
-        }
-        struct stat st;
-        off_t size = fstat(fd, &st) == 0 ? st.st_size : last_size;
-        pid_t holder = posix_holder(fd);
-        if (size != last_size || holder != last_holder) {
-            last_size = size;
-            last_holder = holder;
-            quiet_ms = 0;
-        } else if (quiet_ms >= lock_wait_ms) {
-            result = {log_outcome::lock_held, 0};
-            return false;
-        }
-        nanosleep(&pause, nullptr);
-    }
-}
-
-void unlock_log(int fd)
-{
-    posix_lock(fd, F_UNLCK);
-    flock(fd, LOCK_UN);
-}
-
-// Whether the file behind fd (opened for writing only) ends inside a line.
-// It is read through a second descriptor, checked to be the same file; a
-// file that cannot be read counts as ending with a line feed.
-bool ends_inside_a_line(const char *path, int fd, off_t size)
-{
-    if (size == 0)
-        return false;
-    int reader = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (reader == -1)
-        return false;
-    struct stat ours, theirs;
-    bool same = fstat(fd, &ours) == 0 && fstat(reader, &theirs) == 0 &&
-                ours.st_dev == theirs.st_dev && ours.st_ino == theirs.st_ino;
-    char last = '\n';
-    if (!same || pread(reader, &last, 1, size - 1) != 1)
-        last = '\n';
-    close(reader);
-    return last != '\n';
+    char last = 0;
+    return readable && pread(fd, &last, 1, size - 1) == 1 && last == '\n';
 }
 
 // All of text at the end of fd, in as few write() calls as it takes; the
@@ -159,8 +106,8 @@ bool write_all(int fd, const std::string &text, std::size_t &written, int &error
 }
 
 // The record at the end of the locked log, made durable; a record that
-// fails is taken back when nobody else wrote since, or left cut short.
-log_result write_whole(const char *path, int fd, const std::string &record)
+// fails is taken back when nobody else wrote since, or left in place.
+log_result write_whole(int fd, bool readable, const std::string &record)
 {
     struct stat st;
     if (fstat(fd, &st) == -1)
@@ -168,7 +115,7 @@ log_result write_whole(const char *path, int fd, const std::string &record)
     const off_t before = st.st_size;
 
     // After a record that was cut short, the next one starts a line.
-    std::string text = ends_inside_a_line(path, fd, before) ? "\n" : "";
+    std::string text = before > 0 && !ends_with_line_feed(fd, readable, before) ? "\n" : "";
     text += record;
 
     rlimit limit{};
@@ -191,41 +138,67 @@ log_result write_whole(const char *path, int fd, const std::string &record)
     if (written == 0)
         return {log_outcome::not_written, error};
     // Only our own bytes are taken back: if the file is not exactly the
-    // earlier bytes plus ours, someone else wrote after them.
+    // earlier bytes plus ours, someone else wrote after them. The size is
+    // read just before the cut; a program that takes no lock and appends
+    // between the two loses its bytes, a window no lock can close.
     if (fstat(fd, &st) == 0 && st.st_size == before + static_cast<off_t>(written) &&
         ftruncate(fd, before) == 0) {
         fsync(fd);
         return {log_outcome::not_written, error};
     }
-    return {log_outcome::cut_short, error};
+    return {written == text.size() ? log_outcome::not_synced : log_outcome::cut_short, error};
+}
+
+// Holds every signal that can be held, or as many as the system lets us:
+// the kernel keeps SIGKILL and SIGSTOP out of any mask, and a fault of the
+// program itself (SIGSEGV, SIGBUS, SIGFPE, SIGILL from the instruction
+// that failed) is delivered all the same. The C library's sigprocmask()
+// leaves out the two real-time signals it keeps for its threads (32 and
+// 33), which kill a process like any other, so the mask is set through the
+// system call where there is one.
+void hold_signals(sigset_t &previous)
+{
+    sigset_t all;
+    std::memset(&all, 0xff, sizeof all);
+    sigemptyset(&previous);
+#ifdef SYS_rt_sigprocmask
+    if (syscall(SYS_rt_sigprocmask, SIG_BLOCK, &all, &previous, _NSIG / 8) == 0)
+        return;
+#endif
+    sigprocmask(SIG_BLOCK, &all, &previous);
+}
+
+// Puts the mask back; a signal that came meanwhile takes effect now.
+void release_signals(const sigset_t &previous)
+{
+#ifdef SYS_rt_sigprocmask
+    if (syscall(SYS_rt_sigprocmask, SIG_SETMASK, &previous, nullptr, _NSIG / 8) == 0)
+        return;
+#endif
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
 }
 
 } // namespace
 
-log_result log_append(const char *path, const std::string &record)
+log_result log_append(const char *path, const std::string &record, const log_wait_limits &limits)
 {
     log_result result{log_outcome::appended, 0};
-    int fd = open_log(path, result);
+    bool readable = false;
+    int fd = open_log(path, readable, result);
     if (fd == -1)
         return result;
-    // While it waits for the lock, an interrupt ends the run at once.
-    if (!lock_log(fd, result)) {
+    if (!lock_log(fd, limits, result)) {
         close(fd);
         return result;
     }
-    // An interrupt between the write and the cut back would leave part of
-    // a record; it is held until the append is over.
-    sigset_t held, previous;
-    sigemptyset(&held);
-    sigaddset(&held, SIGINT);
-    sigaddset(&held, SIGTERM);
-    sigaddset(&held, SIGHUP);
-    sigaddset(&held, SIGQUIT);
-    sigprocmask(SIG_BLOCK, &held, &previous);
-    result = write_whole(path, fd, record);
+    // A signal between the first byte and the last, or between the write
+    // and the cut back, would leave part of a record.
+    sigset_t previous;
+    hold_signals(previous);
+    result = write_whole(fd, readable, record);
     unlock_log(fd);
     close(fd);
-    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    release_signals(previous);
     return result;
 }
 
@@ -247,11 +220,18 @@ std::string log_warning(const char *path, const log_result &result)
         reason = std::strerror(result.error);
         break;
     case log_outcome::lock_held:
-        reason = "another program kept it locked for " + std::to_string(lock_wait_ms / 1000) + " s";
+        reason = "another program kept it locked for " + std::to_string(lock_quiet_limit_ms / 1000) + " s";
+        break;
+    case log_outcome::lock_wait_over:
+        reason = "it was still locked after " + std::to_string(lock_total_limit_ms / 1000) +
+                 " s of waiting";
         break;
     case log_outcome::past_size_limit:
         reason = "it would pass the file size limit";
         break;
+    case log_outcome::not_synced:
+        return std::string("brovanten: the record in ") + path + " is whole but may not be on the disk (" +
+               std::strerror(result.error) + ")\n";
     case log_outcome::cut_short:
         return std::string("brovanten: the record in ") + path + " was cut short (" +
                std::strerror(result.error) + ") and could not be taken back\n";

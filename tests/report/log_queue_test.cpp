@@ -16,9 +16,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <linux/fs.h>
 #include <sys/file.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -35,35 +33,6 @@ bool exited_normally(int status)
 {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
-
-// Sets or clears the append-only attribute (chattr +a); false where the
-// file system or the user cannot.
-bool set_append_only(const char *path, bool on)
-{
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd == -1)
-        return false;
-    int flags = 0;
-    bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (done) {
-        flags = on ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL;
-        done = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    close(fd);
-    return done;
-}
-
-// Clears the attribute again, so that the scratch folder can be removed.
-struct append_only_file {
-    std::string path;
-    bool set;
-    explicit append_only_file(const char *p) : path(p), set(set_append_only(p, true)) {}
-    ~append_only_file()
-    {
-        if (set)
-            set_append_only(path.c_str(), false);
-    }
-};
 
 // An append-only log under a size limit that ends inside the record: the
 // record cannot be cut back there, so it must never be started. With the
@@ -263,7 +232,7 @@ TEST(process, terminate_during_the_write_waits_for_the_record)
     write_file("results.fic", earlier_record);
     write_file("number.fic", carmichael);
     process_options o;
-    o.environment = shim_environment({"BROVANTEN_SHIM_SIGNAL_IN_WRITE=1"});
+    o.environment = shim_environment({"BROVANTEN_SHIM_SIGNAL_IN_WRITE=" + std::to_string(SIGTERM)});
     process_result r = run_binary(o);
     ASSERT_TRUE(r.ended);
     EXPECT_TRUE(WIFSIGNALED(r.status) && WTERMSIG(r.status) == SIGTERM) << r.status;

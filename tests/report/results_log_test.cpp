@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <sys/stat.h>
@@ -160,6 +161,59 @@ TEST(results_log, record_after_a_cut_one_starts_a_line)
     EXPECT_EQ(parsed.incomplete, 1);
     EXPECT_EQ(parsed.records.size(), 1u);
     EXPECT_FALSE(parse_log(log, "").ok);
+}
+
+// A log that may be written but not read (mode 0222, as another user's
+// run sees it): its last byte is unknown, so a record that is not the
+// first starts with a line feed, whether the file ends inside a cut record
+// or after a whole one (a blank line there is harmless).
+TEST(results_log, log_that_cannot_be_read)
+{
+    time_zone utc("UTC");
+    const std::string cut = header + "Number = 6178246534322281  (53 bi";
+    const struct {
+        const char *name;
+        std::string earlier, gap;
+    } cases[] = {
+        {"empty log", "", ""},
+        {"log ending after a whole record", header + prime_body, "\n"},
+        {"log ending inside a cut record", cut, "\n"},
+    };
+    for (const auto &c : cases) {
+        scratch_dir dir;
+        write_file("results.fic", c.earlier);
+        write_file("number.fic", "100003");
+        as_unprivileged_user([&c] {
+            ASSERT_EQ(chmod("results.fic", 0222), 0);
+            std::string errors;
+            run_tool(1, &errors);
+            EXPECT_EQ(errors, "") << c.name;
+            ASSERT_EQ(chmod("results.fic", 0644), 0);
+            EXPECT_EQ(read_file("results.fic"), c.earlier + c.gap + header + prime_body) << c.name;
+        });
+    }
+}
+
+// The words on standard error that no short test of the binary shows: the
+// wait for the lock that ran out, and a record whole in the file whose
+// sync failed.
+TEST(results_log, words_for_standard_error)
+{
+    const struct {
+        log_result result;
+        const char *word;
+    } cases[] = {
+        {{log_outcome::appended, 0}, ""},
+        {{log_outcome::lock_held, 0},
+         "brovanten: record not written to results.fic: another program kept it locked for 10 s\n"},
+        {{log_outcome::lock_wait_over, 0},
+         "brovanten: record not written to results.fic: it was still locked after 120 s of waiting\n"},
+        {{log_outcome::not_synced, EIO},
+         "brovanten: the record in results.fic is whole but may not be on the disk (Input/output "
+         "error)\n"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(log_warning("results.fic", c.result), c.word);
 }
 
 TEST(results_log, appended_record_gives_no_word)

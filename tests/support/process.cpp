@@ -2,6 +2,7 @@
 #include "support/process.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <fcntl.h>
@@ -49,6 +50,9 @@ namespace {
         rlimit limit{static_cast<rlim_t>(o.file_size_limit), static_cast<rlim_t>(o.file_size_limit)};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
+    // No core files from runs that a test ends with a signal.
+    rlimit no_core{0, 0};
+    setrlimit(RLIMIT_CORE, &no_core);
     // Default signal handling, so that the tool's own choices are what counts.
     signal(SIGPIPE, SIG_DFL);
     signal(SIGXFSZ, SIG_DFL);
@@ -166,4 +170,54 @@ std::vector<std::string> shim_environment(const std::vector<std::string> &settin
     environment.push_back(std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") +
                           ":verify_asan_link_order=0");
     return environment;
+}
+
+held_run::held_run(const std::string &step, const std::vector<std::string> &settings,
+                   process_options options)
+{
+    char cwd[4096];
+    hold_file_ = std::string(getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".") + "/held-at-" + step;
+    std::vector<std::string> all = settings;
+    all.push_back("BROVANTEN_SHIM_HOLD_AT=" + step);
+    all.push_back("BROVANTEN_SHIM_HOLD_FILE=" + hold_file_);
+    options.environment = shim_environment(all);
+    pid_ = start_binary(options);
+}
+
+held_run::~held_run()
+{
+    release();
+    if (!finished_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool held_run::reached(int seconds) const
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (access(hold_file_.c_str(), F_OK) != 0) {
+        // An end of the run is seen without taking its status.
+        siginfo_t ended{};
+        if (std::chrono::steady_clock::now() > deadline ||
+            (waitid(P_PID, static_cast<id_t>(pid_), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+             ended.si_pid == pid_))
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+void held_run::release() const
+{
+    unlink(hold_file_.c_str());
+}
+
+int held_run::finish()
+{
+    release();
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    finished_ = true;
+    return status;
 }
