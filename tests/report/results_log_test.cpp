@@ -194,6 +194,21 @@ TEST(results_log, log_that_cannot_be_read)
     }
 }
 
+// A FIFO without a reader that may be written but not read: opened for
+// appending only, it is refused at once, never waited on.
+TEST(results_log, fifo_that_cannot_be_read)
+{
+    scratch_dir dir;
+    ASSERT_EQ(mkfifo("results.fic", 0644), 0);
+    write_file("number.fic", "100003");
+    as_unprivileged_user([] {
+        ASSERT_EQ(chmod("results.fic", 0222), 0);
+        std::string errors;
+        run_tool(1, &errors);
+        EXPECT_EQ(errors, "brovanten: record not written to results.fic: it is not a regular file\n");
+    });
+}
+
 // The words on standard error that no short test of the binary shows: the
 // wait for the lock that ran out, and a record whole in the file whose
 // sync failed.
