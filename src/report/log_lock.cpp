@@ -32,19 +32,23 @@ pid_t posix_holder(int fd)
     return range.l_pid;
 }
 
-long long monotonic_ms()
+// Nanoseconds on the monotonic clock, so that a limit of n ms is never
+// taken as reached a fraction of a millisecond early.
+long long monotonic_ns()
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    return static_cast<long long>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
+
+constexpr long long ns_per_ms = 1000000;
 
 } // namespace
 
 bool lock_log(int fd, const log_wait_limits &limits, log_result &result)
 {
     const timespec pause = {0, 10 * 1000 * 1000};
-    const long long start = monotonic_ms();
+    const long long start = monotonic_ns();
     long long last_progress = start;
     off_t last_size = -1;
     pid_t last_holder = -1;
@@ -68,16 +72,16 @@ bool lock_log(int fd, const log_wait_limits &limits, log_result &result)
         struct stat st;
         off_t size = fstat(fd, &st) == 0 ? st.st_size : last_size;
         pid_t holder = posix_holder(fd);
-        long long now = monotonic_ms();
+        long long now = monotonic_ns();
         if (size != last_size || holder != last_holder) {
             last_size = size;
             last_holder = holder;
             last_progress = now;
-        } else if (now - last_progress >= limits.quiet_ms) {
+        } else if (now - last_progress >= limits.quiet_ms * ns_per_ms) {
             result = {log_outcome::lock_held, 0};
             return false;
         }
-        if (now - start >= limits.total_ms) {
+        if (now - start >= limits.total_ms * ns_per_ms) {
             result = {log_outcome::lock_wait_over, 0};
             return false;
         }

@@ -53,9 +53,14 @@ namespace {
     // No core files from runs that a test ends with a signal.
     rlimit no_core{0, 0};
     setrlimit(RLIMIT_CORE, &no_core);
-    // Default signal handling, so that the tool's own choices are what counts.
-    signal(SIGPIPE, SIG_DFL);
-    signal(SIGXFSZ, SIG_DFL);
+    // Default handling of every signal, and none held, so that the tool's
+    // own choices are what counts, not what the shell that started the
+    // tests left (a background job of a shell ignores SIGINT and SIGQUIT).
+    for (int s = 1; s < NSIG; ++s)
+        signal(s, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
     if (o.line_buffered) {
         // stdbuf preloads a library ahead of everything, which AddressSanitizer
         // refuses unless told that the order does not matter.
@@ -126,7 +131,10 @@ process_result run_binary(const process_options &o)
             break;
         }
         auto now = std::chrono::steady_clock::now();
-        if (o.kill_after_ms >= 0 && !signalled && now >= kill_at) {
+        bool due = o.kill_after_ms >= 0 && now >= kill_at;
+        bool seen = !o.kill_after_output.empty() &&
+                    result.output.find(o.kill_after_output) != std::string::npos;
+        if (!signalled && (due || seen)) {
             kill(child, o.kill_signal);
             signalled = true;
         }

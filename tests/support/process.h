@@ -21,6 +21,7 @@ struct process_options {
     long file_size_limit = -1;  // RLIMIT_FSIZE in bytes; -1 leaves it alone
     bool line_buffered = false; // started through `stdbuf -oL`
     int kill_after_ms = -1;     // sends kill_signal this long after the start
+    std::string kill_after_output; // or once standard output holds this text
     int kill_signal = SIGKILL;
     int seconds_limit = 30;     // killed with SIGKILL after this
     // The binary to start; empty means the one that was built.
