@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,6 +76,33 @@ TEST(results_log, stamp_is_taken_when_the_screening_passes)
     std::fclose(out);
     EXPECT_GE(ms, 8000);
     EXPECT_EQ(read_file("results.fic"), header + prime_body);
+}
+
+// A clock at its extremes stamps the record with the dates of
+// timestamp_test, years before 0 among them, and the record is whole.
+TEST(results_log, records_stamped_at_the_clock_extremes)
+{
+    time_zone utc("UTC");
+    const struct {
+        std::time_t clock;
+        const char *stamp;
+    } cases[] = {
+        {-62167219201, "Fri Dec 31 23:59:59 -001"},
+        {std::numeric_limits<std::int64_t>::min(), "Sun Jan 27 08:29:52 -292277022657"},
+        {std::numeric_limits<std::int64_t>::max(), "Sun Dec 04 15:30:07 292277026596"},
+    };
+    for (const auto &c : cases) {
+        scratch_dir dir;
+        write_file("number.fic", carmichael);
+        run_tool(c.clock);
+        std::string log = read_file("results.fic");
+        std::string header_line = "Brovanten V1.1r     T.Osbervan      " + std::string(c.stamp) + "\n \n\n";
+        EXPECT_EQ(log.substr(0, header_line.size()), header_line);
+        parsed_log parsed = parse_log(log, "");
+        ASSERT_TRUE(parsed.ok) << parsed.fault;
+        ASSERT_EQ(parsed.records.size(), 1u);
+        EXPECT_EQ(parsed.records[0].stamp, c.stamp);
+    }
 }
 
 TEST(results_log, runs_append_and_never_rewrite)
