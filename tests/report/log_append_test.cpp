@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -114,8 +115,10 @@ INSTANTIATE_TEST_SUITE_P(process, signal_inside_the_append, ::testing::ValuesIn(
 
 // Runs killed by a random deadly signal at a random moment, with the write
 // of each record paused half-way so that a good share of the moments fall
-// inside it: no record is ever cut. BROVANTEN_SIGNAL_RUNS sets the number
-// of runs (60 by default).
+// inside it: no record is ever cut. The moments span the time a whole run
+// takes here and now, measured first, so that a loaded machine moves them
+// with the run. BROVANTEN_SIGNAL_RUNS sets the number of runs (60 by
+// default).
 TEST(process, random_deadly_signals_cut_no_record)
 {
     const char *runs_setting = std::getenv("BROVANTEN_SIGNAL_RUNS");
@@ -123,25 +126,30 @@ TEST(process, random_deadly_signals_cut_no_record)
     unsigned long seed = test_seed(1);
     SCOPED_TRACE(seed_note(seed));
     std::mt19937 random(static_cast<std::mt19937::result_type>(seed));
-    std::uniform_int_distribution<int> moment_ms(0, 60);
     std::uniform_int_distribution<std::size_t> which(0, std::size(deadly_signals) - 1);
 
     scratch_dir dir;
     write_file("results.fic", earlier_record);
     write_file("number.fic", prime);
+    process_options o;
+    o.out = stdout_setup::discarded;
+    o.environment = shim_environment(
+        {"BROVANTEN_SHIM_WRITE_PAUSE_MS=20", "BROVANTEN_SHIM_PENDING_NOTE=" + dir.path() + "/held"});
+    double longest = 0;
+    for (int calibration = 0; calibration < 3; ++calibration)
+        longest = std::max(longest, run_binary(o).seconds);
+    std::uniform_int_distribution<int> moment_ms(0, static_cast<int>(1200 * longest) + 1);
+    const std::string earlier = read_file("results.fic");
+
     int signalled = 0;
     for (int run = 0; run < runs; ++run) {
-        process_options o;
-        o.out = stdout_setup::discarded;
-        o.environment = shim_environment(
-            {"BROVANTEN_SHIM_WRITE_PAUSE_MS=20", "BROVANTEN_SHIM_PENDING_NOTE=" + dir.path() + "/held"});
         o.kill_after_ms = moment_ms(random);
         const deadly_signal &s = deadly_signals[which(random)];
         o.kill_signal = s.number;
         process_result r = run_binary(o);
         ASSERT_TRUE(r.ended);
         signalled += WIFSIGNALED(r.status);
-        parsed_log parsed = parse_log(read_file("results.fic"), earlier_record);
+        parsed_log parsed = parse_log(read_file("results.fic"), earlier);
         ASSERT_TRUE(parsed.ok) << "run " << run << ", " << s.name << " after " << o.kill_after_ms
                                << " ms: " << parsed.fault;
     }
@@ -151,7 +159,7 @@ TEST(process, random_deadly_signals_cut_no_record)
     std::string held = read_file("held");
     int held_inside = held == "<missing>" ? 0 : static_cast<int>(held.size());
     EXPECT_GT(held_inside, 0) << "no signal came inside an append";
-    parsed_log parsed = parse_log(read_file("results.fic"), earlier_record);
+    parsed_log parsed = parse_log(read_file("results.fic"), earlier);
     RecordProperty("runs", runs);
     RecordProperty("ended_by_the_signal", signalled);
     RecordProperty("held_inside_the_append", held_inside);
