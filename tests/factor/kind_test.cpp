@@ -176,29 +176,61 @@ TEST(kind, shares_of_counts_beyond_a_double)
     }
 }
 
-// Numbers of 16384 bits from their known factorisations (the base tests
-// left out, at a bound of 2): 3^10337, whose two liars of each kind are a
-// share of 3^-10336 of phi(N), far below the least double (the double is
-// 0, the line says 2.983e-4930%, as gp does).
+// Numbers of 16384 bits from their known factorisations, the base tests
+// left out (a bound of 2), against PARI/GP. The square of the Chernick
+// number of 8192 bits (bench/numbers): its Fermat liars are phi of the
+// Chernick number, 8190 bits, and its strong liars an eighth of them,
+// shares of phi(N) around 10^-2465. And 3^10337, whose two liars of each
+// kind are a share of 3^-10336. Both shares are far below the least double
+// (the double is 0); the line gives them as gp does.
 TEST(kind, shares_at_16384_bits)
 {
-    big n;
-    mpz_ui_pow_ui(n, 3, 10337);
-    ASSERT_EQ(mpz_sizeinbase(n, 2), 16384u);
-    std::vector<factor_part> parts;
-    big scratch, three(3);
-    parts_add(parts, three, 10337, part_state::prime, scratch);
+    std::ifstream in(std::string(BROVANTEN_BENCH_NUMBERS_DIR) + "/carmichael-8192.txt");
+    std::string chernick;
+    std::getline(in, chernick);
+    std::vector<std::string> primes;
+    for (std::string p; in >> p;)
+        primes.push_back(p);
+    ASSERT_EQ(primes.size(), 3u);
+
     kind_scratch ks;
     kind_scratch_init(ks);
-    number_kind k;
-    classify(k, n, parts, true, 2, ks);
-    EXPECT_EQ(k.fermat_liars, "2");
-    EXPECT_EQ(k.strong_liars, "2");
-    EXPECT_EQ(k.fermat_share_text, "2.983e-4930%");
-    EXPECT_EQ(k.strong_share_text, "2.983e-4930%");
-    EXPECT_EQ(k.fermat_share, 0.0);
+    big scratch;
+    {
+        big c(chernick), n, phi_c(1);
+        mpz_mul(n, c, c);
+        ASSERT_EQ(mpz_sizeinbase(n, 2), 16384u);
+        std::vector<factor_part> parts;
+        for (const auto &text : primes) {
+            big p(text);
+            parts_add(parts, p, 2, part_state::prime, scratch);
+            mpz_sub_ui(p, p, 1);
+            mpz_mul(phi_c, phi_c, p);
+        }
+        number_kind k;
+        classify(k, n, parts, true, 2, ks);
+        EXPECT_EQ(k.fermat_liars, big_text(phi_c));
+        EXPECT_EQ(k.fermat_share_text, "9.709e-2465%");
+        EXPECT_EQ(k.strong_share_text, "1.214e-2465%");
+        EXPECT_EQ(k.fermat_share, 0.0);
+        parts_clear(parts);
+    }
+    {
+        big n, three(3);
+        mpz_ui_pow_ui(n, 3, 10337);
+        ASSERT_EQ(mpz_sizeinbase(n, 2), 16384u);
+        std::vector<factor_part> parts;
+        parts_add(parts, three, 10337, part_state::prime, scratch);
+        number_kind k;
+        classify(k, n, parts, true, 2, ks);
+        EXPECT_EQ(k.fermat_liars, "2");
+        EXPECT_EQ(k.strong_liars, "2");
+        EXPECT_EQ(k.fermat_share_text, "2.983e-4930%");
+        EXPECT_EQ(k.strong_share_text, "2.983e-4930%");
+        EXPECT_EQ(k.fermat_share, 0.0);
+        parts_clear(parts);
+    }
     kind_scratch_clear(ks);
-    parts_clear(parts);
 }
 
 // The whole line, for one number, as the command prints it.
