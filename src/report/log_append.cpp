@@ -220,7 +220,8 @@ std::string log_warning(const char *path, const log_result &result)
         reason = std::strerror(result.error);
         break;
     case log_outcome::lock_held:
-        reason = "another program kept it locked for " + std::to_string(lock_quiet_limit_ms / 1000) + " s";
+        reason = "another program kept it locked for " +
+                 std::to_string(lock_quiet_limit_ms / 1000) + " s";
         break;
     case log_outcome::lock_wait_over:
         reason = "it was still locked after " + std::to_string(lock_total_limit_ms / 1000) +
@@ -230,8 +231,8 @@ std::string log_warning(const char *path, const log_result &result)
         reason = "it would pass the file size limit";
         break;
     case log_outcome::not_synced:
-        return std::string("brovanten: the record in ") + path + " is whole but may not be on the disk (" +
-               std::strerror(result.error) + ")\n";
+        return std::string("brovanten: the record in ") + path +
+               " is whole but may not be on the disk (" + std::strerror(result.error) + ")\n";
     case log_outcome::cut_short:
         return std::string("brovanten: the record in ") + path + " was cut short (" +
                std::strerror(result.error) + ") and could not be taken back\n";
