@@ -319,8 +319,8 @@ void run_sieve(factor_run &r, std::size_t i, int)
     fold_in_found(r, i, "sieve", round_unit::none, 0);
 }
 
-// When the sieve left the part whole, the curve levels past a quarter of
-// its digits.
+// When the sieve left the part whole, the curve levels past those it had
+// before.
 bool applies_more_curves(const factor_run &r, std::size_t i, const part_progress &progress)
 {
     return curve_levels(r, i, sieve_applies(r, i)) + progress.count < curve_levels(r, i, false);
