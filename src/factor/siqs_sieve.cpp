@@ -2,7 +2,7 @@
 #include "factor/siqs_sieve.h"
 
 #include "factor/siqs_params.h"
-#include "factor/word_factor.h"
+#include "factor/rho_walk.h"
 #include "factor/word_prime.h"
 
 #include <algorithm>
@@ -360,10 +360,18 @@ void examine(siqs_relation_batch &batch, siqs_sieve_space &space, const siqs_sie
     // too large to keep.
     if (rest >= setup.double_bound || rest < largest * largest || word_is_prime(rest))
         return;
-    word_factors f;
-    word_factor(f, rest);
-    u64 p1 = f.primes[0], p2 = f.count == 2 ? f.primes[1] : f.primes[0];
-    if (!(f.count == 2 || f.powers[0] == 2) || p2 >= setup.large_bound)
+    // Two primes above the largest base prime: both are kept only when the
+    // smaller is below the large-prime bound, which rho finds in about its
+    // square root of steps; a walk of a few times that finds it or shows
+    // there is nothing to keep.
+    word_modulus m;
+    word_modulus_set(m, rest);
+    word_ring ring{m};
+    u64 d = 0;
+    if (!brent_walk(d, ring, m.one, u64{1}, setup.double_steps))
+        return;
+    u64 p1 = std::min(d, rest / d), p2 = std::max(d, rest / d);
+    if (p2 >= setup.large_bound)
         return;
     keep_relation(batch, space, setup, static_cast<u32>(p1), static_cast<u32>(p2));
 }
@@ -409,8 +417,11 @@ void siqs_sieve_setup_make(siqs_sieve_setup &setup, const siqs_factor_base &fb, 
     u64 largest = fb.prime.back();
     setup.large_bound = static_cast<u32>(std::min<u64>(largest * large_mult, 0xfffffff0u));
     setup.double_bound = 0;
-    if (double_large)
+    setup.double_steps = 0;
+    if (double_large) {
         setup.double_bound = static_cast<u64>(std::pow(static_cast<double>(setup.large_bound), 1.9));
+        setup.double_steps = 4 * static_cast<unsigned long>(std::sqrt(static_cast<double>(setup.large_bound)));
+    }
     // |g(x)| is at most about M sqrt(kN / 2).
     long exponent = 0;
     double mantissa = mpz_get_d_2exp(&exponent, fb.kn);
