@@ -349,6 +349,77 @@ TEST(siqs_sieve, finds_every_value_smooth_over_the_base)
     siqs_factor_base_clear(fb);
 }
 
+// Relations with one and two large primes, on a small base where there are
+// many of them: each large prime is a prime above the base and below the
+// bound, and Y^2 is the relation's product modulo N (worked out here).
+TEST(siqs_sieve, large_primes_are_primes_above_the_base)
+{
+    big n(quick[3].n), d, y, product, square;
+    siqs_factor_base fb;
+    siqs_factor_base_init(fb);
+    ASSERT_TRUE(siqs_factor_base_build(fb, d.v, n.v, 200));
+    siqs_sieve_setup setup;
+    siqs_sieve_setup_make(setup, fb, n.v, 32768, 50, true, 2.0);
+    siqs_sieve_space space;
+    siqs_sieve_space_init(space, setup);
+    siqs_a_chooser chooser;
+    ASSERT_TRUE(siqs_a_chooser_init(chooser, fb, setup.half_interval, 5));
+    std::vector<std::uint32_t> factors;
+    siqs_relation_batch batch;
+    for (int k = 0; k < 4; ++k) {
+        ASSERT_TRUE(siqs_choose_a(factors, chooser, fb));
+        siqs_sieve_a(batch, space, setup, factors, nullptr, nullptr);
+    }
+    int singles = 0, doubles = 0;
+    for (const auto &e : batch.relations) {
+        mpz_import(y.v, e.limb_count, -1, sizeof(mp_limb_t), 0, 0, &batch.limbs[e.limb_start]);
+        mpz_set_ui(product.v, 1);
+        for (std::uint32_t k = 0; k < e.factor_count; ++k) {
+            std::uint32_t i = batch.factors[e.factor_start + k];
+            ASSERT_LT(i, fb.prime.size());
+            if (i == 0)
+                mpz_neg(product.v, product.v);
+            else
+                mpz_mul_ui(product.v, product.v, fb.prime[i]);
+        }
+        mpz_mul_ui(product.v, product.v, e.large1);
+        mpz_mul_ui(product.v, product.v, e.large2);
+        mpz_mod(product.v, product.v, n.v);
+        mpz_mul(square.v, y.v, y.v);
+        mpz_mod(square.v, square.v, n.v);
+        EXPECT_EQ(mpz_cmp(square.v, product.v), 0);
+        EXPECT_LE(e.large1, e.large2);
+        for (std::uint32_t q : {e.large1, e.large2}) {
+            if (q == 1)
+                continue;
+            big qq(q);
+            EXPECT_GT(mpz_probab_prime_p(qq.v, 25), 0) << q;
+            EXPECT_GT(q, fb.prime.back());
+            EXPECT_LT(q, setup.large_bound);
+        }
+        singles += e.large1 == 1 && e.large2 != 1;
+        doubles += e.large1 != 1;
+    }
+    EXPECT_GT(singles, 0);
+    EXPECT_GT(doubles, 0);
+    siqs_sieve_space_clear(space);
+    siqs_factor_base_clear(fb);
+}
+
+// The whole sieve with two large primes a relation, where the table has
+// them only from 85 digits.
+TEST(siqs, splits_with_two_large_primes)
+{
+    siqs_params p = siqs_params_for(150);
+    p.double_large = true;
+    p.threshold_bits = 1.9;
+    big n(quick[5].n), d;
+    siqs_figures f{};
+    ASSERT_EQ(siqs_find_divisor(d.v, n.v, 1, 1, {}, &f, &p), siqs_verdict::found);
+    EXPECT_TRUE(d.str() == quick[5].p || d.str() == quick[5].q) << d.str();
+    EXPECT_GT(f.cycles, 0u);
+}
+
 TEST(siqs_sieve, relation_check_refuses_a_changed_relation)
 {
     // 90^2 = 8100 = 8051 + 7^2, and 8051 = 83 * 97.
