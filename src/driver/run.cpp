@@ -5,8 +5,9 @@
 #include "driver/screen.h"
 #include "driver/split_rounds.h"
 #include "report/certificate.h"
+#include "report/log_append.h"
+#include "report/log_record.h"
 #include "report/number_text.h"
-#include "report/results_log.h"
 
 #include <cstdint>
 #include <string>

@@ -21,7 +21,7 @@ struct pool_task {
     int slot; // the attempt's; for a primality check, the attempt after it
     task_state state = task_state::queued;
     std::atomic<bool> dropped{false};
-    bool left_at_close = false; // computed or running when the pool stopped
+    bool never_taken = false; // counted so: passed over, or left at the close
     bool prime = false;
     attempt_outcome outcome;
 
@@ -78,7 +78,7 @@ void run_queued(attempt_pool &pool, std::unique_lock<std::mutex> &hold, pool_tas
     auto at = std::find_if(pool.tasks.begin(), pool.tasks.end(),
                            [&](const auto &u) { return u.get() == t; });
     if (t->dropped) {
-        if (!t->left_at_close)
+        if (!t->never_taken)
             ++pool.counts.thrown_away;
         pool.tasks.erase(at);
     } else {
@@ -152,11 +152,34 @@ bool offer(attempt_pool &pool, task_kind kind, const mpz_t m, int slot)
     return true;
 }
 
+// The step order takes a part's attempts in the order of their slots: once
+// it asks for one, the tasks of the earlier slots on that part will never
+// be taken. They are counted so and forgotten.
+void pass_over_earlier_slots(attempt_pool &pool, const mpz_t m, int slot)
+{
+    for (std::size_t i = pool.tasks.size(); i-- > 0;) {
+        pool_task &t = *pool.tasks[i];
+        if (t.kind != task_kind::attempt || t.slot >= slot || t.dropped ||
+            mpz_cmp(t.modulus, m) != 0)
+            continue;
+        if (t.state != task_state::queued) {
+            t.never_taken = true;
+            ++pool.counts.never_taken;
+        }
+        if (t.state == task_state::running)
+            t.dropped = true; // its helper lets it go
+        else
+            pool.tasks.erase(pool.tasks.begin() + static_cast<long>(i));
+    }
+}
+
 // The finished task, or nullptr (see pool_take_primality); the caller
 // copies its result and erases it, with the lock held.
 pool_task *take(attempt_pool &pool, std::unique_lock<std::mutex> &hold, task_kind kind,
                 const mpz_t m, int slot, attempt_lane &lane)
 {
+    if (kind == task_kind::attempt)
+        pass_over_earlier_slots(pool, m, slot);
     auto find = [&] {
         return std::find_if(pool.tasks.begin(), pool.tasks.end(),
                             [&](const auto &t) { return t->is(kind, m, slot); });
@@ -209,7 +232,7 @@ void pool_stop(attempt_pool &pool)
         pool.closing = true;
         for (auto &t : pool.tasks) {
             if (t->state != task_state::queued && !t->dropped) {
-                t->left_at_close = true;
+                t->never_taken = true;
                 ++pool.counts.never_taken;
             }
             t->dropped = true;

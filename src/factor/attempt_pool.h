@@ -21,9 +21,10 @@
 #include <vector>
 
 // What the helpers' work on one number came to. Every task a helper (or
-// the step order, while it waited) computed was taken, thrown away because
-// its part split first, or never taken although its part stayed whole:
-// work for a step the order never takes.
+// the step order, while it waited) computed was taken; or thrown away,
+// because its part split before the step order came to its slot; or never
+// taken: a slot that the step order passed over on its part, or work still
+// left at the close.
 struct pool_counts {
     unsigned long computed;
     unsigned long taken;

@@ -8,6 +8,10 @@
 
 bool cpu_has_avx2();
 
+// For the tests: false makes cpu_has_avx2() say no, so that the plain
+// loops run where AVX2 is there too; true gives the processor's answer.
+void cpu_avx2_allow(bool allow);
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define BROVANTEN_AVX2_BUILD 1
 #define BROVANTEN_TARGET_AVX2 __attribute__((target("avx2")))

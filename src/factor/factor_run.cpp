@@ -54,7 +54,8 @@ int curve_levels(const factor_run &r, std::size_t i, bool sieve_ahead)
         return 0;
     int top = r.budget.ecm_digits;
     if (sieve_ahead)
-        top = std::min(top, static_cast<int>(mpz_sizeinbase(r.w.parts[i].value, 10)) / 4);
+        top = std::min(top, static_cast<int>(mpz_sizeinbase(r.w.parts[i].value, 10)) *
+                                curve_percent_before_sieve / 100);
     int levels = 0;
     while (levels < ecm_level_count && ecm_levels[levels].digits <= top)
         ++levels;

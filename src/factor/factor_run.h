@@ -40,11 +40,15 @@ void found(const factor_run &r, bool split);
 bool general(const factor_run &r, std::size_t i);
 // Whether the sieve takes part i.
 bool sieve_applies(const factor_run &r, std::size_t i);
-// The curve levels part i gets: up to the budget's digits, but only up to
-// a quarter of its own digits while the sieve is to come, which finds any
-// factor of a part of 60 digits in about the time of the curves at 20
-// digits.
+// The curve levels part i gets: up to the budget's digits, but while the
+// sieve is to come only up to curve_share_before_sieve of its own digits.
 int curve_levels(const factor_run &r, std::size_t i, bool sieve_ahead);
+
+// Before the sieve, the curves go up to factors of this share of the
+// part's digits: 15 digits for parts of 54 to 71 digits, 20 up to 89. The
+// sieve takes 1 s at 60 digits, 10 s at 70 and 50 s at 76, where the
+// curves of 20 digits take 2 s (siqs_params.cpp, docs/performance.md).
+inline constexpr int curve_percent_before_sieve = 28;
 
 // Splits part i by every divisor in w.outcome, which `method` found in its
 // round `round`. The pieces, and what is left of part i, start past the

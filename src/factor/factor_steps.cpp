@@ -238,11 +238,9 @@ void run_rho(factor_run &r, std::size_t i, int)
     unsigned long steps = bits <= rho_full_bits ? r.budget.rho_steps
                                                 : r.budget.rho_steps / bits * rho_full_bits;
     // With the sieve ahead, rho only takes out small factors: the sieve
-    // finds the others sooner than the rest of rho's steps would. Up to 100
-    // bits rho's steps are cheap (two machine words) and the sieve costs
-    // more than its own size suggests, so rho keeps more of them.
+    // finds the others sooner than the rest of rho's steps would.
     if (sieve_applies(r, i))
-        steps /= bits > rho_cheap_bits ? 16 : 4;
+        steps = std::min(steps, rho_steps_before_sieve);
     found(r, rho_find_divisor(w.g, w.parts[i].value, steps, w.rho));
     fold_in_found(r, i, "rho", round_unit::none, 0);
 }
@@ -351,8 +349,8 @@ void run_sieve(factor_run &r, std::size_t i, int)
     fold_in_found(r, i, "sieve", round_unit::none, 0);
 }
 
-// When the sieve left the part whole, the curve levels past a quarter of
-// its digits.
+// When the sieve left the part whole, the curve levels past those it had
+// before.
 bool applies_more_curves(const factor_run &r, std::size_t i, const part_progress &progress)
 {
     return curve_levels(r, i, sieve_applies(r, i)) + progress.count < curve_levels(r, i, false);

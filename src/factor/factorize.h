@@ -38,8 +38,8 @@
 //     budget's size: Pollard p - 1 and Williams p + 1, the elliptic curves
 //     level by level up to the budget's digits, and the quadratic sieve on
 //     parts of up to its sieve digits (before it, only the curve levels up
-//     to a quarter of the part's digits, since the sieve is quicker than
-//     the rest of them there).
+//     to 28% of the part's digits, since the sieve is quicker than the
+//     rest of them there).
 //  8. A part whose budget is spent stays composite.
 // Every part reported prime passed Baillie-PSW; below 2^64 the strong tests
 // of word_prime.h prove it.

@@ -7,6 +7,8 @@
 #include "report/number_text.h"
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstdio>
 
 void kind_scratch_init(kind_scratch &s)
@@ -106,6 +108,41 @@ void criteria(number_kind &k, const mpz_t n, const std::vector<factor_part> &par
     }
 }
 
+// part / whole as a double, without turning either into a double first:
+// counts above 2^1024 would be infinite, and their quotient NaN. The
+// mantissas are cut to 53 bits as mpz_get_d cuts them, so where both
+// counts fit a double the quotient is the same as theirs.
+double share_of(const mpz_t part, const mpz_t whole)
+{
+    long part_twos = 0, whole_twos = 0;
+    double p = mpz_get_d_2exp(&part_twos, part);
+    double w = mpz_get_d_2exp(&whole_twos, whole);
+    return std::ldexp(p / w, static_cast<int>(part_twos - whole_twos));
+}
+
+// 100 part / whole as printf's "%.4g" prints it, and a percent sign. A
+// share below the normal doubles (a few liars of a number of thousands of
+// bits) is printed from a GMP float, whose exponent has no such bound.
+std::string share_text(const mpz_t part, const mpz_t whole)
+{
+    char text[48];
+    double percent = 100 * share_of(part, whole);
+    if (percent >= DBL_MIN) {
+        std::snprintf(text, sizeof text, "%.4g%%", percent);
+        return text;
+    }
+    mpf_t x, y;
+    mpf_init2(x, 128);
+    mpf_init2(y, 128);
+    mpf_set_z(x, part);
+    mpf_set_z(y, whole);
+    mpf_div(x, x, y);
+    mpf_mul_ui(x, x, 100);
+    gmp_snprintf(text, sizeof text, "%.4Fg%%", x);
+    mpf_clears(x, y, nullptr);
+    return text;
+}
+
 // phi(N), the Fermat liars and the strong liars, from a complete factorisation.
 void liars(number_kind &k, const mpz_t n, const std::vector<factor_part> &parts, kind_scratch &s)
 {
@@ -130,11 +167,13 @@ void liars(number_kind &k, const mpz_t n, const std::vector<factor_part> &parts,
     }
     k.phi = decimal_text(s.phi);
     k.fermat_liars = decimal_text(s.count);
-    k.fermat_share = mpz_get_d(s.count) / mpz_get_d(s.phi);
+    k.fermat_share = share_of(s.count, s.phi);
+    k.fermat_share_text = share_text(s.count, s.phi);
     if (mpz_even_p(n)) {
         // N - 1 is odd: the strong test is the Fermat test.
         k.strong_liars = k.fermat_liars;
         k.strong_share = k.fermat_share;
+        k.strong_share_text = k.fermat_share_text;
     } else {
         // 1 + (2^(kv) - 1) / (2^k - 1), by the sum 1 + 2^k + ... + 2^(k(v-1)).
         unsigned long primes = parts.size();
@@ -148,7 +187,8 @@ void liars(number_kind &k, const mpz_t n, const std::vector<factor_part> &parts,
             mpz_add_ui(s.x, s.x, 1);
         mpz_mul(s.x, s.x, s.product);
         k.strong_liars = decimal_text(s.x);
-        k.strong_share = mpz_get_d(s.x) / mpz_get_d(s.phi);
+        k.strong_share = share_of(s.x, s.phi);
+        k.strong_share_text = share_text(s.x, s.phi);
     }
 }
 
@@ -165,13 +205,6 @@ std::string list(const std::vector<unsigned long> &bases)
 std::string run(unsigned long last)
 {
     return last == 0 ? "none" : base_run_text(last);
-}
-
-std::string share(double x)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4g%%", 100 * x);
-    return text;
 }
 
 std::string criterion(const char *name, verdict v, const std::string &why)
@@ -237,8 +270,8 @@ std::string kind_line(const mpz_t n, const number_kind &k)
     line += "; " + criterion("Lucas-Carmichael", k.lucas_carmichael, k.lucas_why);
     if (!k.phi.empty()) {
         line += "; Fermat liars " + k.fermat_liars + " of phi(N) = " + k.phi + " (" +
-                share(k.fermat_share) + ")";
-        line += "; strong liars " + k.strong_liars + " (" + share(k.strong_share) + ")";
+                k.fermat_share_text + ")";
+        line += "; strong liars " + k.strong_liars + " (" + k.strong_share_text + ")";
     } else {
         line += "; liars: unknown";
     }

@@ -45,7 +45,10 @@ struct number_kind {
     std::string carmichael_why, lucas_why; // why not, when no
     // Decimal counts, empty when the factorisation is incomplete.
     std::string phi, fermat_liars, strong_liars;
-    double fermat_share, strong_share; // of phi(N)
+    // Shares of phi(N): as doubles (0 below the least one, 2^-1074), and as
+    // the text of the kind line ("25%", "1.586e-4930%"), right at any size.
+    double fermat_share, strong_share;
+    std::string fermat_share_text, strong_share_text;
     unsigned long base_bound;
     std::vector<unsigned long> fermat_bases, strong_bases; // composite N only
     unsigned long fermat_run, strong_run; // last prime of the run 2, 3, 5, ...; 0 if 2 is not in it

@@ -2,7 +2,7 @@
 #include "factor/siqs_sieve.h"
 
 #include "factor/siqs_params.h"
-#include "factor/word_factor.h"
+#include "factor/rho_walk.h"
 #include "factor/word_prime.h"
 
 #include <algorithm>
@@ -185,29 +185,31 @@ void apply_buckets(siqs_sieve_space &space, const siqs_sieve_setup &setup, u32 b
     }
 }
 
-// Positions of the block at or above the threshold, marked 0x80 | their
-// index in the block itself. 64 bytes are looked at together: nearly all
-// of them hold no candidate.
-void find_candidates(siqs_sieve_space &space)
+// Positions of the block at or above the threshold, from `from` on, marked
+// 0x80 | their index among them, up to max_candidates of them. Returns
+// where the scan stopped: the block's end, or the position after the last
+// candidate taken when there were more. 64 bytes are looked at together:
+// nearly all of them hold no candidate.
+u32 find_candidates(siqs_sieve_space &space, u32 from)
 {
     space.candidates.clear();
     u8 *s = space.block.data();
-    for (u32 at = 0; at < siqs_block_size; at += 64) {
+    u32 at = from & ~63u;
+    for (; at < siqs_block_size; at += 64) {
         u64 w[8];
         std::memcpy(w, s + at, 64);
         if (!((w[0] | w[1] | w[2] | w[3] | w[4] | w[5] | w[6] | w[7]) & 0x8080808080808080u))
             continue;
-        for (u32 k = 0; k < 64; ++k) {
+        for (u32 k = at < from ? from - at : 0; k < 64; ++k) {
             if (!(s[at + k] & 0x80))
                 continue;
-            if (space.candidates.size() < max_candidates) {
-                s[at + k] = static_cast<u8>(0x80 | space.candidates.size());
-                space.candidates.push_back(static_cast<u16>(at + k));
-            } else {
-                s[at + k] = 0;
-            }
+            if (space.candidates.size() == max_candidates)
+                return at + k;
+            s[at + k] = static_cast<u8>(0x80 | space.candidates.size());
+            space.candidates.push_back(static_cast<u16>(at + k));
         }
     }
+    return siqs_block_size;
 }
 
 // The large primes that divide the candidates' values, from the buckets:
@@ -358,10 +360,18 @@ void examine(siqs_relation_batch &batch, siqs_sieve_space &space, const siqs_sie
     // too large to keep.
     if (rest >= setup.double_bound || rest < largest * largest || word_is_prime(rest))
         return;
-    word_factors f;
-    word_factor(f, rest);
-    u64 p1 = f.primes[0], p2 = f.count == 2 ? f.primes[1] : f.primes[0];
-    if (!(f.count == 2 || f.powers[0] == 2) || p2 >= setup.large_bound)
+    // Two primes above the largest base prime: both are kept only when the
+    // smaller is below the large-prime bound, which rho finds in about its
+    // square root of steps; a walk of a few times that finds it or shows
+    // there is nothing to keep.
+    word_modulus m;
+    word_modulus_set(m, rest);
+    word_ring ring{m};
+    u64 d = 0;
+    if (!brent_walk(d, ring, m.one, u64{1}, setup.double_steps))
+        return;
+    u64 p1 = std::min(d, rest / d), p2 = std::max(d, rest / d);
+    if (p2 >= setup.large_bound)
         return;
     keep_relation(batch, space, setup, static_cast<u32>(p1), static_cast<u32>(p2));
 }
@@ -407,8 +417,11 @@ void siqs_sieve_setup_make(siqs_sieve_setup &setup, const siqs_factor_base &fb, 
     u64 largest = fb.prime.back();
     setup.large_bound = static_cast<u32>(std::min<u64>(largest * large_mult, 0xfffffff0u));
     setup.double_bound = 0;
-    if (double_large)
+    setup.double_steps = 0;
+    if (double_large) {
         setup.double_bound = static_cast<u64>(std::pow(static_cast<double>(setup.large_bound), 1.9));
+        setup.double_steps = 4 * static_cast<unsigned long>(std::sqrt(static_cast<double>(setup.large_bound)));
+    }
     // |g(x)| is at most about M sqrt(kN / 2).
     long exponent = 0;
     double mantissa = mpz_get_d_2exp(&exponent, fb.kn);
@@ -509,13 +522,19 @@ void siqs_sieve_a(siqs_relation_batch &batch, siqs_sieve_space &space,
             u32 end = setup.length - block * siqs_block_size;
             if (end < siqs_block_size)
                 std::memset(space.block.data() + end, 0, siqs_block_size - end);
-            find_candidates(space);
-            if (space.candidates.empty())
-                continue;
-            batch.candidates += space.candidates.size();
-            collect_hits(space, setup, block);
-            for (u32 c = 0; c < space.candidates.size(); ++c)
-                examine(batch, space, setup, block, c);
+            // A block with more candidates than marks takes them in rounds,
+            // each round's marks cleared before the next.
+            for (u32 from = 0; from < siqs_block_size;) {
+                from = find_candidates(space, from);
+                if (space.candidates.empty())
+                    break;
+                batch.candidates += space.candidates.size();
+                collect_hits(space, setup, block);
+                for (u32 c = 0; c < space.candidates.size(); ++c)
+                    examine(batch, space, setup, block, c);
+                for (u16 position : space.candidates)
+                    space.block[position] = 0;
+            }
         }
         ++batch.polynomials;
     }

@@ -63,6 +63,7 @@ struct siqs_sieve_setup {
     std::uint32_t blocks;        // 2M / block size, rounded up
     std::uint32_t large_bound;   // single large primes below this
     std::uint64_t double_bound;  // products of two below this; 0 for none
+    unsigned long double_steps;  // rho's steps to split one
     std::uint8_t start_value;    // sieve bytes start here; 128 and above are candidates
     std::vector<siqs_slice> slices;
     std::uint32_t first_beyond;  // the first base index whose prime exceeds 2M

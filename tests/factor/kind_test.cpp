@@ -11,7 +11,10 @@
 #include "factor/kind.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <fstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -148,6 +151,86 @@ TEST(kind, incomplete_factorisation)
     ASSERT_FALSE(y.complete);
     EXPECT_EQ(y.k.carmichael, verdict::no);
     EXPECT_EQ(y.k.carmichael_why, "7 - 1 does not divide N - 1");
+}
+
+// Shares of phi(N) where the counts pass a double (above 2^1024 they used
+// to come out as NaN, and null in JSON), against PARI/GP: the counts by
+// the formulas above and 100 liars / phi(N) to four digits. The Chernick
+// numbers of 1024 and 2048 bits (bench/numbers) through the command, line
+// and JSON: their Fermat liars are all of phi(N), their strong liars an
+// eighth.
+TEST(kind, shares_of_counts_beyond_a_double)
+{
+    for (int bits : {1024, 2048}) {
+        std::ifstream in(std::string(BROVANTEN_BENCH_NUMBERS_DIR) + "/carmichael-" +
+                         std::to_string(bits) + ".txt");
+        std::string n;
+        std::getline(in, n);
+        cli_result line = run_factor({"--kind", n});
+        EXPECT_NE(line.out.find(" (100%); strong liars "), std::string::npos) << bits << " bits";
+        EXPECT_NE(line.out.find(" (12.5%); Fermat pseudoprime"), std::string::npos) << bits << " bits";
+        cli_result json_line = run_factor({"--json", "--kind", n});
+        nlohmann::json k = nlohmann::json::parse(json_line.out)["kind"];
+        EXPECT_EQ(k["fermat_share"], 1.0) << bits << " bits";
+        EXPECT_EQ(k["strong_share"], 0.125) << bits << " bits";
+    }
+}
+
+// Numbers of 16384 bits from their known factorisations, the base tests
+// left out (a bound of 2), against PARI/GP. The square of the Chernick
+// number of 8192 bits (bench/numbers): its Fermat liars are phi of the
+// Chernick number, 8190 bits, and its strong liars an eighth of them,
+// shares of phi(N) around 10^-2465. And 3^10337, whose two liars of each
+// kind are a share of 3^-10336. Both shares are far below the least double
+// (the double is 0); the line gives them as gp does.
+TEST(kind, shares_at_16384_bits)
+{
+    std::ifstream in(std::string(BROVANTEN_BENCH_NUMBERS_DIR) + "/carmichael-8192.txt");
+    std::string chernick;
+    std::getline(in, chernick);
+    std::vector<std::string> primes;
+    for (std::string p; in >> p;)
+        primes.push_back(p);
+    ASSERT_EQ(primes.size(), 3u);
+
+    kind_scratch ks;
+    kind_scratch_init(ks);
+    big scratch;
+    {
+        big c(chernick), n, phi_c(1);
+        mpz_mul(n, c, c);
+        ASSERT_EQ(mpz_sizeinbase(n, 2), 16384u);
+        std::vector<factor_part> parts;
+        for (const auto &text : primes) {
+            big p(text);
+            parts_add(parts, p, 2, part_state::prime, scratch);
+            mpz_sub_ui(p, p, 1);
+            mpz_mul(phi_c, phi_c, p);
+        }
+        number_kind k;
+        classify(k, n, parts, true, 2, ks);
+        EXPECT_EQ(k.fermat_liars, big_text(phi_c));
+        EXPECT_EQ(k.fermat_share_text, "9.709e-2465%");
+        EXPECT_EQ(k.strong_share_text, "1.214e-2465%");
+        EXPECT_EQ(k.fermat_share, 0.0);
+        parts_clear(parts);
+    }
+    {
+        big n, three(3);
+        mpz_ui_pow_ui(n, 3, 10337);
+        ASSERT_EQ(mpz_sizeinbase(n, 2), 16384u);
+        std::vector<factor_part> parts;
+        parts_add(parts, three, 10337, part_state::prime, scratch);
+        number_kind k;
+        classify(k, n, parts, true, 2, ks);
+        EXPECT_EQ(k.fermat_liars, "2");
+        EXPECT_EQ(k.strong_liars, "2");
+        EXPECT_EQ(k.fermat_share_text, "2.983e-4930%");
+        EXPECT_EQ(k.strong_share_text, "2.983e-4930%");
+        EXPECT_EQ(k.fermat_share, 0.0);
+        parts_clear(parts);
+    }
+    kind_scratch_clear(ks);
 }
 
 // The whole line, for one number, as the command prints it.

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <dirent.h>
 #include <set>
 #include <sys/stat.h>
@@ -104,13 +105,22 @@ std::set<std::string> listing(const std::string &folder)
 TEST(sieve_method, no_file_is_written_anywhere)
 {
     scratch_dir dir;
-    as_unprivileged_user([] {
+    // A copy of the binary inside the scratch folder, which the unprivileged
+    // user owns: the build folder may be one that user cannot enter.
+    const std::string binary = "./brovanten-factor";
+    {
+        std::ifstream from(BROVANTEN_FACTOR_BINARY, std::ios::binary);
+        std::ofstream to(binary, std::ios::binary);
+        to << from.rdbuf();
+    }
+    ASSERT_EQ(chmod(binary.c_str(), 0755), 0);
+    as_unprivileged_user([&binary] {
         char temp[] = "/tmp/brovanten-sieve-tmp-XXXXXX";
         ASSERT_NE(mkdtemp(temp), nullptr);
         ASSERT_EQ(chmod(temp, 0555), 0);
         ASSERT_EQ(chmod(".", 0555), 0);
         auto here = listing("."), there = listing(temp);
-        std::string command = std::string("TMPDIR=") + temp + " " + BROVANTEN_FACTOR_BINARY +
+        std::string command = std::string("TMPDIR=") + temp + " " + binary +
                               " -j2 " + fifty_1 + " " + fifty_2 + " > " + temp + "-out";
         // The output goes beside, to a file the test may write.
         int status = std::system(command.c_str());

@@ -5,6 +5,7 @@
 // and the inputs it must handle without sieving.
 #include "support/harness.h"
 
+#include "factor/cpu_support.h"
 #include "factor/siqs.h"
 #include "factor/siqs_factor_base.h"
 #include "factor/siqs_params.h"
@@ -20,9 +21,12 @@
 #include <thread>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 
 namespace {
+
+__extension__ typedef __int128 i128;
 
 struct semiprime {
     const char *n, *p, *q;
@@ -262,6 +266,158 @@ TEST(siqs_relations, cycles_of_large_primes)
             }
         }
     }
+}
+
+// Every x of the interval whose g(x) is smooth over the base, worked out
+// here by trial division, is among the full relations the sieve keeps:
+// wrong roots, a root not moved to the next polynomial, a hit left out of
+// a bucket or a threshold too high would each lose some. Only values with
+// much of themselves in primes the sieve skips (those below 48 and the
+// factors of A) may be missed. The base reaches past 2M, so that the
+// primes through buckets, with several hits and with at most one, all
+// count; both builds of the loops run.
+TEST(siqs_sieve, finds_every_value_smooth_over_the_base)
+{
+    big n(quick[1].n), d, y;
+    siqs_factor_base fb;
+    siqs_factor_base_init(fb);
+    ASSERT_TRUE(siqs_factor_base_build(fb, d.v, n.v, 1200));
+    const std::uint32_t half = 8192;
+    ASSERT_GT(fb.prime.back(), 2 * half);
+    for (bool avx2 : {true, false}) {
+        cpu_avx2_allow(avx2);
+        siqs_sieve_setup setup;
+        siqs_sieve_setup_make(setup, fb, n.v, half, 30, false, 1.0);
+        siqs_sieve_space space;
+        siqs_sieve_space_init(space, setup);
+        siqs_a_chooser chooser;
+        ASSERT_TRUE(siqs_a_chooser_init(chooser, fb, half, 3));
+        std::vector<std::uint32_t> factors;
+        ASSERT_TRUE(siqs_choose_a(factors, chooser, fb));
+        siqs_relation_batch batch;
+        siqs_sieve_a(batch, space, setup, factors, nullptr, nullptr);
+        std::set<std::string> found;
+        for (const auto &e : batch.relations) {
+            if (e.large2 != 1)
+                continue;
+            mpz_import(y.v, e.limb_count, -1, sizeof(mp_limb_t), 0, 0, &batch.limbs[e.limb_start]);
+            found.insert(y.str());
+        }
+        siqs_poly poly;
+        siqs_poly_init(poly);
+        siqs_poly_start(poly, fb, factors, half);
+        int smooth = 0, missing = 0;
+        for (unsigned long k = 0; k < siqs_polys_per_a(poly.s); ++k) {
+            if (k > 0) {
+                unsigned l;
+                bool up;
+                siqs_poly_next(poly, fb, l, up);
+            }
+            long long a = mpz_get_si(poly.a), b = mpz_get_si(poly.b), c = mpz_get_si(poly.c);
+            for (long long x = -static_cast<long long>(half); x < static_cast<long long>(half); ++x) {
+                i128 g = (static_cast<i128>(a) * x + 2 * b) * x + c;
+                if (g == 0)
+                    continue;
+                unsigned long long u = static_cast<unsigned long long>(g < 0 ? -g : g);
+                unsigned long long unsieved = 1;
+                for (std::uint32_t i = 1; i < fb.prime.size() && u > 1; ++i) {
+                    std::uint32_t p = fb.prime[i];
+                    bool skipped = i < fb.first_sieved ||
+                                   std::find(factors.begin(), factors.end(), i) != factors.end();
+                    while (u % p == 0) {
+                        u /= p;
+                        if (skipped)
+                            unsieved *= p;
+                    }
+                }
+                if (u != 1 || unsieved >= 256)
+                    continue;
+                ++smooth;
+                mpz_set_si(y.v, x);
+                mpz_mul(y.v, y.v, poly.a);
+                mpz_add(y.v, y.v, poly.b);
+                mpz_mod(y.v, y.v, n.v);
+                missing += found.count(y.str()) == 0;
+            }
+        }
+        EXPECT_GT(smooth, 20) << (avx2 ? "AVX2" : "plain");
+        EXPECT_EQ(missing, 0) << "of " << smooth << ", " << (avx2 ? "AVX2" : "plain") << ", candidates " << batch.candidates << " polys " << batch.polynomials << " relations " << batch.relations.size();
+        siqs_poly_clear(poly);
+        siqs_sieve_space_clear(space);
+    }
+    cpu_avx2_allow(true);
+    siqs_factor_base_clear(fb);
+}
+
+// Relations with one and two large primes, on a small base where there are
+// many of them: each large prime is a prime above the base and below the
+// bound, and Y^2 is the relation's product modulo N (worked out here).
+TEST(siqs_sieve, large_primes_are_primes_above_the_base)
+{
+    big n(quick[3].n), d, y, product, square;
+    siqs_factor_base fb;
+    siqs_factor_base_init(fb);
+    ASSERT_TRUE(siqs_factor_base_build(fb, d.v, n.v, 200));
+    siqs_sieve_setup setup;
+    siqs_sieve_setup_make(setup, fb, n.v, 32768, 50, true, 2.0);
+    siqs_sieve_space space;
+    siqs_sieve_space_init(space, setup);
+    siqs_a_chooser chooser;
+    ASSERT_TRUE(siqs_a_chooser_init(chooser, fb, setup.half_interval, 5));
+    std::vector<std::uint32_t> factors;
+    siqs_relation_batch batch;
+    for (int k = 0; k < 4; ++k) {
+        ASSERT_TRUE(siqs_choose_a(factors, chooser, fb));
+        siqs_sieve_a(batch, space, setup, factors, nullptr, nullptr);
+    }
+    int singles = 0, doubles = 0;
+    for (const auto &e : batch.relations) {
+        mpz_import(y.v, e.limb_count, -1, sizeof(mp_limb_t), 0, 0, &batch.limbs[e.limb_start]);
+        mpz_set_ui(product.v, 1);
+        for (std::uint32_t k = 0; k < e.factor_count; ++k) {
+            std::uint32_t i = batch.factors[e.factor_start + k];
+            ASSERT_LT(i, fb.prime.size());
+            if (i == 0)
+                mpz_neg(product.v, product.v);
+            else
+                mpz_mul_ui(product.v, product.v, fb.prime[i]);
+        }
+        mpz_mul_ui(product.v, product.v, e.large1);
+        mpz_mul_ui(product.v, product.v, e.large2);
+        mpz_mod(product.v, product.v, n.v);
+        mpz_mul(square.v, y.v, y.v);
+        mpz_mod(square.v, square.v, n.v);
+        EXPECT_EQ(mpz_cmp(square.v, product.v), 0);
+        EXPECT_LE(e.large1, e.large2);
+        for (std::uint32_t q : {e.large1, e.large2}) {
+            if (q == 1)
+                continue;
+            big qq(q);
+            EXPECT_GT(mpz_probab_prime_p(qq.v, 25), 0) << q;
+            EXPECT_GT(q, fb.prime.back());
+            EXPECT_LT(q, setup.large_bound);
+        }
+        singles += e.large1 == 1 && e.large2 != 1;
+        doubles += e.large1 != 1;
+    }
+    EXPECT_GT(singles, 0);
+    EXPECT_GT(doubles, 0);
+    siqs_sieve_space_clear(space);
+    siqs_factor_base_clear(fb);
+}
+
+// The whole sieve with two large primes a relation, where the table has
+// them only from 85 digits.
+TEST(siqs, splits_with_two_large_primes)
+{
+    siqs_params p = siqs_params_for(150);
+    p.double_large = true;
+    p.threshold_bits = 1.9;
+    big n(quick[5].n), d;
+    siqs_figures f{};
+    ASSERT_EQ(siqs_find_divisor(d.v, n.v, 1, 1, {}, &f, &p), siqs_verdict::found);
+    EXPECT_TRUE(d.str() == quick[5].p || d.str() == quick[5].q) << d.str();
+    EXPECT_GT(f.cycles, 0u);
 }
 
 TEST(siqs_sieve, relation_check_refuses_a_changed_relation)

@@ -7,7 +7,7 @@
 #include "support/process.h"
 #include "support/record_parser.h"
 
-#include "report/results_log.h"
+#include "report/log_append.h"
 
 #include <gtest/gtest.h>
 
@@ -62,24 +62,36 @@ std::string how_it_ended(const process_result &r)
     return "exit status " + std::to_string(WEXITSTATUS(r.status));
 }
 
-// A size limit that ends inside the record makes the write short or fail;
-// the record is then cut away again.
+// A log that ends inside a record cut short: the next record needs a line
+// feed first, one byte more.
+const std::string cut_log = earlier_record + "Brovanten V1.1r     T.Osbervan      Tue";
+
+// A size limit (ulimit -f) that ends inside the record: the record is
+// skipped and the log keeps exactly its earlier bytes. One that the record
+// reaches exactly: the record is appended whole.
 struct limit_case {
     const char *name;
     const std::string *number;
+    const std::string *earlier;
     long room; // bytes the limit leaves past the earlier log; -1: ulimit -f 0
+    bool appended;
 };
 
 const limit_case limit_cases[] = {
-    {"ulimit -f 0", &prime, -1},
-    {"no room past the earlier log", &prime, 0},
-    {"room for one byte", &prime, 1},
-    {"room for the header", &prime, 64},
-    {"room for header and number line", &prime, 91},
-    {"one byte short", &prime, prime_record_size - 1},
-    {"split run, room for the header", &carmichael, 64},
-    {"split run, room into the factor line", &carmichael, 110},
-    {"split run, room into the certificate", &carmichael, 150},
+    {"ulimit -f 0", &prime, &earlier_record, -1, false},
+    {"no room past the earlier log", &prime, &earlier_record, 0, false},
+    {"room for one byte", &prime, &earlier_record, 1, false},
+    {"room for the header", &prime, &earlier_record, 64, false},
+    {"room for header and number line", &prime, &earlier_record, 91, false},
+    {"one byte short", &prime, &earlier_record, prime_record_size - 1, false},
+    {"room for the whole record exactly", &prime, &earlier_record, prime_record_size, true},
+    {"after a cut record, room for the record but not its line feed", &prime, &cut_log,
+     prime_record_size, false},
+    {"after a cut record, room for the line feed and the record exactly", &prime, &cut_log,
+     prime_record_size + 1, true},
+    {"split run, room for the header", &carmichael, &earlier_record, 64, false},
+    {"split run, room into the factor line", &carmichael, &earlier_record, 110, false},
+    {"split run, room into the certificate", &carmichael, &earlier_record, 150, false},
 };
 
 void PrintTo(const limit_case &c, std::ostream *os)
@@ -89,19 +101,30 @@ void PrintTo(const limit_case &c, std::ostream *os)
 
 class size_limit : public ::testing::TestWithParam<limit_case> {};
 
-TEST_P(size_limit, torn_record_is_undone)
+TEST_P(size_limit, record_is_whole_or_not_there)
 {
     const limit_case &c = GetParam();
     std::string expected = transcript_of(*c.number);
     scratch_dir dir;
-    write_file("results.fic", earlier_record);
+    write_file("results.fic", *c.earlier);
     write_file("number.fic", *c.number);
 
     process_options o;
-    o.file_size_limit = c.room < 0 ? 0 : static_cast<long>(earlier_record.size()) + c.room;
+    o.file_size_limit = c.room < 0 ? 0 : static_cast<long>(c.earlier->size()) + c.room;
     process_result r = run_binary(o);
     EXPECT_TRUE(exited_normally(r)) << how_it_ended(r);
-    EXPECT_EQ(read_file("results.fic"), earlier_record);
+    std::string log = read_file("results.fic");
+    if (c.appended) {
+        EXPECT_EQ(static_cast<long>(log.size()), o.file_size_limit);
+        std::string before = *c.earlier;
+        if (before.back() != '\n')
+            before += "\n";
+        parsed_log parsed = parse_log(log, before);
+        ASSERT_TRUE(parsed.ok) << parsed.fault;
+        EXPECT_EQ(parsed.records.size(), 1u);
+    } else {
+        EXPECT_EQ(log, *c.earlier);
+    }
     if (c.number == &prime) {
         EXPECT_EQ(mask_timings(r.output), expected);
     } else {
@@ -298,7 +321,10 @@ TEST(process, failure_message_is_out_before_the_log_is_written)
     EXPECT_EQ(parsed.records.size(), 1u);
 }
 
-// A lock that is never given up costs the record, not the run.
+// A lock that is never given up costs the record, not the run. The ten
+// seconds are read on the clock: here every pause of the wait lasts four
+// times as long as asked, as on a loaded machine, and the run still gives
+// up after ten seconds, not forty.
 TEST(process, log_locked_for_good_is_skipped)
 {
     std::string expected = transcript_of(prime);
@@ -308,7 +334,8 @@ TEST(process, log_locked_for_good_is_skipped)
     int holder = open("results.fic", O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(flock(holder, LOCK_EX), 0);
     process_options o;
-    o.seconds_limit = lock_wait_ms / 1000 + 20;
+    o.environment = shim_environment({"BROVANTEN_SHIM_SLEEP_FACTOR=4"});
+    o.seconds_limit = 2 * lock_quiet_limit_ms / 1000 + 10;
     o.err_path = dir.path() + "/err";
     process_result r = run_binary(o);
     close(holder);

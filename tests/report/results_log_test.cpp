@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// The results log: record text, appending, and logs that cannot be written.
+// The results log through the run driver: record text, appending, and
+// logs that cannot be written.
 #include "support/harness.h"
 #include "support/record_parser.h"
 
 #include "driver/run.h"
-#include "report/results_log.h"
+#include "report/log_append.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,41 +30,6 @@ const std::string carmichael_body = "Number = 6178246534322281  (53 bits)\n"
                                     log_separator;
 
 const std::string prime_body = "Number = 100003  (17 bits)\n" + log_separator;
-
-TEST(results_log, timestamp_layout)
-{
-    time_zone utc("UTC");
-    const struct {
-        std::time_t t;
-        const char *text;
-    } cases[] = {
-        {0, "Thu Jan 01 00:00:00 1970\n"},
-        {986115907, "Sun Apr 01 09:05:07 2001\n"},
-        {1796760221, "Tue Dec 08 20:03:41 2026\n"},
-        {946684799, "Fri Dec 31 23:59:59 1999\n"},
-        {2147483648, "Tue Jan 19 03:14:08 2038\n"},
-        // The last second localtime() converts (its year is INT_MAX + 1900),
-        // and past it the date worked out without it: a year of ten digits
-        // and more, checked by 400-year cycles of 146097 days.
-        {67768036191676799, "Wed Dec 31 23:59:59 2147485547\n"},
-        {67768036191676800, "Thu Jan 01 00:00:00 2147485548\n"},
-        {4611686018427387904, "Tue Jun 19 07:45:04 146138514283\n"},
-        {9223372036854775807, "Sun Dec 04 15:30:07 292277026596\n"},
-    };
-    for (const auto &c : cases) {
-        char stamp[timestamp_size];
-        format_timestamp(stamp, c.t);
-        EXPECT_STREQ(stamp, c.text) << c.t;
-    }
-}
-
-TEST(results_log, timestamp_is_local_time)
-{
-    time_zone tokyo("JST-9");
-    char stamp[timestamp_size];
-    format_timestamp(stamp, 1796760221);
-    EXPECT_STREQ(stamp, "Wed Dec 09 05:03:41 2026\n");
-}
 
 TEST(results_log, record_of_a_split_number)
 {
@@ -107,6 +76,33 @@ TEST(results_log, stamp_is_taken_when_the_screening_passes)
     std::fclose(out);
     EXPECT_GE(ms, 8000);
     EXPECT_EQ(read_file("results.fic"), header + prime_body);
+}
+
+// A clock at its extremes stamps the record with the dates of
+// timestamp_test, years before 0 among them, and the record is whole.
+TEST(results_log, records_stamped_at_the_clock_extremes)
+{
+    time_zone utc("UTC");
+    const struct {
+        std::time_t clock;
+        const char *stamp;
+    } cases[] = {
+        {-62167219201, "Fri Dec 31 23:59:59 -001"},
+        {std::numeric_limits<std::int64_t>::min(), "Sun Jan 27 08:29:52 -292277022657"},
+        {std::numeric_limits<std::int64_t>::max(), "Sun Dec 04 15:30:07 292277026596"},
+    };
+    for (const auto &c : cases) {
+        scratch_dir dir;
+        write_file("number.fic", carmichael);
+        run_tool(c.clock);
+        std::string log = read_file("results.fic");
+        std::string header_line = "Brovanten V1.1r     T.Osbervan      " + std::string(c.stamp) + "\n \n\n";
+        EXPECT_EQ(log.substr(0, header_line.size()), header_line);
+        parsed_log parsed = parse_log(log, "");
+        ASSERT_TRUE(parsed.ok) << parsed.fault;
+        ASSERT_EQ(parsed.records.size(), 1u);
+        EXPECT_EQ(parsed.records[0].stamp, c.stamp);
+    }
 }
 
 TEST(results_log, runs_append_and_never_rewrite)
@@ -194,6 +190,74 @@ TEST(results_log, record_after_a_cut_one_starts_a_line)
     EXPECT_EQ(parsed.incomplete, 1);
     EXPECT_EQ(parsed.records.size(), 1u);
     EXPECT_FALSE(parse_log(log, "").ok);
+}
+
+// A log that may be written but not read (mode 0222, as another user's
+// run sees it): its last byte is unknown, so a record that is not the
+// first starts with a line feed, whether the file ends inside a cut record
+// or after a whole one (a blank line there is harmless).
+TEST(results_log, log_that_cannot_be_read)
+{
+    time_zone utc("UTC");
+    const std::string cut = header + "Number = 6178246534322281  (53 bi";
+    const struct {
+        const char *name;
+        std::string earlier, gap;
+    } cases[] = {
+        {"empty log", "", ""},
+        {"log ending after a whole record", header + prime_body, "\n"},
+        {"log ending inside a cut record", cut, "\n"},
+    };
+    for (const auto &c : cases) {
+        scratch_dir dir;
+        write_file("results.fic", c.earlier);
+        write_file("number.fic", "100003");
+        as_unprivileged_user([&c] {
+            ASSERT_EQ(chmod("results.fic", 0222), 0);
+            std::string errors;
+            run_tool(1, &errors);
+            EXPECT_EQ(errors, "") << c.name;
+            ASSERT_EQ(chmod("results.fic", 0644), 0);
+            EXPECT_EQ(read_file("results.fic"), c.earlier + c.gap + header + prime_body) << c.name;
+        });
+    }
+}
+
+// A FIFO without a reader that may be written but not read: opened for
+// appending only, it is refused at once, never waited on.
+TEST(results_log, fifo_that_cannot_be_read)
+{
+    scratch_dir dir;
+    ASSERT_EQ(mkfifo("results.fic", 0644), 0);
+    write_file("number.fic", "100003");
+    as_unprivileged_user([] {
+        ASSERT_EQ(chmod("results.fic", 0222), 0);
+        std::string errors;
+        run_tool(1, &errors);
+        EXPECT_EQ(errors, "brovanten: record not written to results.fic: it is not a regular file\n");
+    });
+}
+
+// The words on standard error that no short test of the binary shows: the
+// wait for the lock that ran out, and a record whole in the file whose
+// sync failed.
+TEST(results_log, words_for_standard_error)
+{
+    const struct {
+        log_result result;
+        const char *word;
+    } cases[] = {
+        {{log_outcome::appended, 0}, ""},
+        {{log_outcome::lock_held, 0},
+         "brovanten: record not written to results.fic: another program kept it locked for 10 s\n"},
+        {{log_outcome::lock_wait_over, 0},
+         "brovanten: record not written to results.fic: it was still locked after 120 s of waiting\n"},
+        {{log_outcome::not_synced, EIO},
+         "brovanten: the record in results.fic is whole but may not be on the disk (Input/output "
+         "error)\n"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(log_warning("results.fic", c.result), c.word);
 }
 
 TEST(results_log, appended_record_gives_no_word)

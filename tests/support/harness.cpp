@@ -11,12 +11,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <fstream>
 #include <ftw.h>
 #include <grp.h>
+#include <linux/fs.h>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -109,6 +112,21 @@ void write_file(const std::string &name, const std::string &contents)
 {
     std::ofstream f(name, std::ios::binary);
     f << contents;
+}
+
+bool set_append_only(const char *path, bool on)
+{
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd == -1)
+        return false;
+    int flags = 0;
+    bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL;
+        done = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    close(fd);
+    return done;
 }
 
 std::string read_file(const std::string &name)

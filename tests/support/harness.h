@@ -98,6 +98,26 @@ struct seeded_random {
 
 void write_file(const std::string &name, const std::string &contents);
 
+// Sets or clears the append-only attribute (chattr +a); false where the
+// file system or the user cannot.
+bool set_append_only(const char *path, bool on);
+
+// A file made append-only for the lifetime of the object, when set says it
+// could be; the attribute is cleared again, so that the scratch folder can
+// be removed.
+struct append_only_file {
+    std::string path;
+    bool set;
+    explicit append_only_file(const char *p) : path(p), set(set_append_only(p, true)) {}
+    ~append_only_file()
+    {
+        if (set)
+            set_append_only(path.c_str(), false);
+    }
+    append_only_file(const append_only_file &) = delete;
+    append_only_file &operator=(const append_only_file &) = delete;
+};
+
 // Whole contents of a file, or "<missing>" if it cannot be read.
 std::string read_file(const std::string &name);
 

@@ -2,6 +2,7 @@
 #include "support/process.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <fcntl.h>
@@ -49,9 +50,17 @@ namespace {
         rlimit limit{static_cast<rlim_t>(o.file_size_limit), static_cast<rlim_t>(o.file_size_limit)};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    // Default signal handling, so that the tool's own choices are what counts.
-    signal(SIGPIPE, SIG_DFL);
-    signal(SIGXFSZ, SIG_DFL);
+    // No core files from runs that a test ends with a signal.
+    rlimit no_core{0, 0};
+    setrlimit(RLIMIT_CORE, &no_core);
+    // Default handling of every signal, and none held, so that the tool's
+    // own choices are what counts, not what the shell that started the
+    // tests left (a background job of a shell ignores SIGINT and SIGQUIT).
+    for (int s = 1; s < NSIG; ++s)
+        signal(s, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
     if (o.line_buffered) {
         // stdbuf preloads a library ahead of everything, which AddressSanitizer
         // refuses unless told that the order does not matter.
@@ -122,7 +131,10 @@ process_result run_binary(const process_options &o)
             break;
         }
         auto now = std::chrono::steady_clock::now();
-        if (o.kill_after_ms >= 0 && !signalled && now >= kill_at) {
+        bool due = o.kill_after_ms >= 0 && now >= kill_at;
+        bool seen = !o.kill_after_output.empty() &&
+                    result.output.find(o.kill_after_output) != std::string::npos;
+        if (!signalled && (due || seen)) {
             kill(child, o.kill_signal);
             signalled = true;
         }
@@ -161,9 +173,62 @@ std::vector<std::string> shim_environment(const std::vector<std::string> &settin
     std::vector<std::string> environment = settings;
     environment.push_back("LD_PRELOAD=" BROVANTEN_APPEND_SHIM);
     // A preloaded library comes before AddressSanitizer's runtime, which it
-    // refuses unless told that the order does not matter.
+    // refuses unless told that the order does not matter. The signals of
+    // faults that the tests send are left to their default action, not
+    // caught by its report of a fault that did not happen.
     const char *asan = getenv("ASAN_OPTIONS");
     environment.push_back(std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") +
-                          ":verify_asan_link_order=0");
+                          ":verify_asan_link_order=0:handle_segv=0:handle_sigbus=0:handle_sigfpe=0"
+                          ":handle_sigill=0:handle_abort=0");
     return environment;
+}
+
+held_run::held_run(const std::string &step, const std::vector<std::string> &settings,
+                   process_options options)
+{
+    char cwd[4096];
+    hold_file_ = std::string(getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".") + "/held-at-" + step;
+    std::vector<std::string> all = settings;
+    all.push_back("BROVANTEN_SHIM_HOLD_AT=" + step);
+    all.push_back("BROVANTEN_SHIM_HOLD_FILE=" + hold_file_);
+    options.environment = shim_environment(all);
+    pid_ = start_binary(options);
+}
+
+held_run::~held_run()
+{
+    release();
+    if (!finished_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool held_run::reached(int seconds) const
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (access(hold_file_.c_str(), F_OK) != 0) {
+        // An end of the run is seen without taking its status.
+        siginfo_t ended{};
+        if (std::chrono::steady_clock::now() > deadline ||
+            (waitid(P_PID, static_cast<id_t>(pid_), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+             ended.si_pid == pid_))
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+void held_run::release() const
+{
+    unlink(hold_file_.c_str());
+}
+
+int held_run::finish()
+{
+    release();
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    finished_ = true;
+    return status;
 }

@@ -82,7 +82,7 @@ std::string parse_record(cursor &c, log_record &r)
 {
     static const std::regex stamp_pattern(
         "(Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
-        "(0[1-9]|[12][0-9]|3[01]) ([01][0-9]|2[0-3]):[0-5][0-9]:[0-6][0-9] [0-9]{4,}");
+        "(0[1-9]|[12][0-9]|3[01]) ([01][0-9]|2[0-3]):[0-5][0-9]:[0-6][0-9] ([0-9]{4,}|-[0-9]{3,})");
     if (!c.take(header_start))
         return "no header";
     std::size_t end = c.text.find('\n', c.at);

@@ -4,7 +4,8 @@
 //
 //   record  = header number factor* closing
 //   header  = "Brovanten V1.1r     T.Osbervan      " stamp "\n \n\n"
-//   stamp   = Www " " Mmm " " dd " " hh ":" mm ":" ss " " yyyy    (4 digits or more)
+//   stamp   = Www " " Mmm " " dd " " hh ":" mm ":" ss " " yyyy    (4 digits or more,
+//             or before the year 0 a minus sign and 3 digits or more)
 //   number  = "Number = " N "  (" bits(N) " bits)\n"
 //   factor  = "Factor = " d "  (" bits(d) " bits)\n"      1 < d < N, d | N
 //   closing = ["\n\nSecondary certificate : " C "\n"] "\n" 80*"-" " \n"
