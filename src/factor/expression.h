@@ -20,10 +20,10 @@
 #include <gmp.h>
 #include <string>
 
-inline constexpr std::size_t max_value_digits = 10000000;
+inline constexpr std::size_t max_value_digits = 1000000;
 // No value of this many bits has more digits than that; values of one bit
 // more may have, and are looked at digit by digit.
-inline constexpr std::size_t max_value_bits = 33219280;
+inline constexpr std::size_t max_value_bits = 3321928;
 inline constexpr std::size_t max_held_bits = 4 * max_value_bits;
 // Operands waiting at once (parentheses, and operators waiting for their
 // right side); past it the expression is refused as nested too deeply.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // How much each step may spend on a composite part: the splitting attempts,
 // rho's steps, the bounds of p - 1 and p + 1, the curves' levels, the
-// sieve's reach, and the largest part that gets the general methods. Each
+// sieve's reach, and how much less the curves do on large parts. Each
 // default is named once, here; --effort turns them in one place
 // (budget_for_effort), and the default budget is that of one effort level,
 // default_effort. A zero turns a method off.
@@ -15,8 +15,8 @@ struct factor_budget {
     double pp1_b1;                  // Williams p + 1's
     int ecm_digits;                 // the curves go up to the level of factors of this many digits
     int sieve_digits;               // the sieve takes parts of up to this many digits
-    unsigned long general_max_bits; // parts above get no p - 1, p + 1, curves or sieve;
-                                    // 0 (every effort level): no bound
+    unsigned long large_part_bits;  // parts above get the curves of fewer digits...
+    int large_part_fewer_digits;    // ...this many fewer; 0 bits: no part is large
 };
 
 inline constexpr int default_strong_tests = 16;
@@ -38,12 +38,15 @@ inline constexpr int default_ecm_digits = 25;
 // to about here, where it takes two to three minutes on one core (see
 // docs/performance.md).
 inline constexpr int default_sieve_digits = 85;
-// The default effort: the curves up to factors of this many digits, on
-// parts of any size, so that small factors of a large number are found
-// (25 curves at 15 digits take about a second at 2000 bits). A part that
-// nothing splits costs the whole of the levels, minutes at 1000 bits and
-// more; --effort=0 leaves the general methods out.
+// The default effort: the curves up to factors of this many digits.
 inline constexpr int default_effort = default_ecm_digits;
+// Parts above 700 bits get the curves of ten digits fewer at every effort,
+// so the default finds the factors of up to 15 digits of a large number:
+// a 1023-bit part that nothing splits costs 0.7 s so (2 s at 2184 bits),
+// where the levels of 20 and 25 digits would cost a minute and a half.
+// A higher effort reaches further on them: --effort=35 gives 25 digits.
+inline constexpr unsigned long default_large_part_bits = 700;
+inline constexpr int default_large_part_fewer_digits = 10;
 
 constexpr factor_budget make_default_budget()
 {
@@ -55,13 +58,14 @@ constexpr factor_budget make_default_budget()
     b.pp1_b1 = default_pp1_b1;
     b.ecm_digits = default_ecm_digits;
     b.sieve_digits = default_sieve_digits;
-    b.general_max_bits = 0;
+    b.large_part_bits = default_large_part_bits;
+    b.large_part_fewer_digits = default_large_part_fewer_digits;
     return b;
 }
 inline constexpr factor_budget default_budget = make_default_budget();
 
 // The budget of --effort D (0 to 60): the curves up to factors of D
-// digits on parts of any size, and p - 1, p + 1 and the sieve as by
-// default; --effort=0 turns all four off. D = default_effort gives the
-// default budget.
+// digits (D - 10 on parts above 700 bits), and p - 1, p + 1 and the sieve
+// as by default; --effort=0 turns all four off. D = default_effort gives
+// the default budget.
 factor_budget budget_for_effort(int effort);

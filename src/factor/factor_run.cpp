@@ -36,23 +36,22 @@ void found(const factor_run &r, bool split)
         mpz_set(r.w.outcome.found[r.w.outcome.found_count++], r.w.g);
 }
 
-bool general(const factor_run &r, std::size_t i)
+bool large_part(const factor_run &r, std::size_t i)
 {
-    return r.budget.general_max_bits == 0 ||
-           mpz_sizeinbase(r.w.parts[i].value, 2) <= r.budget.general_max_bits;
+    return r.budget.large_part_bits != 0 &&
+           mpz_sizeinbase(r.w.parts[i].value, 2) > r.budget.large_part_bits;
 }
 
 bool sieve_applies(const factor_run &r, std::size_t i)
 {
-    return general(r, i) &&
-           static_cast<int>(mpz_sizeinbase(r.w.parts[i].value, 10)) <= r.budget.sieve_digits;
+    return static_cast<int>(mpz_sizeinbase(r.w.parts[i].value, 10)) <= r.budget.sieve_digits;
 }
 
 int curve_levels(const factor_run &r, std::size_t i, bool sieve_ahead)
 {
-    if (!general(r, i))
-        return 0;
     int top = r.budget.ecm_digits;
+    if (large_part(r, i))
+        top -= r.budget.large_part_fewer_digits;
     if (sieve_ahead)
         top = std::min(top, static_cast<int>(mpz_sizeinbase(r.w.parts[i].value, 10)) *
                                 curve_percent_before_sieve / 100);

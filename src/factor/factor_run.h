@@ -36,11 +36,12 @@ bool is_whole(const factor_run &r, std::size_t i);
 // w.outcome holds w.g alone if a method split its part, else nothing.
 void found(const factor_run &r, bool split);
 
-// Whether part i gets the general methods: it is within the budget's size.
-bool general(const factor_run &r, std::size_t i);
+// Whether part i is large: its curves go to fewer digits.
+bool large_part(const factor_run &r, std::size_t i);
 // Whether the sieve takes part i.
 bool sieve_applies(const factor_run &r, std::size_t i);
-// The curve levels part i gets: up to the budget's digits, but while the
+// The curve levels part i gets: up to the budget's digits (fewer on a
+// large part), but while the
 // sieve is to come only up to curve_share_before_sieve of its own digits.
 int curve_levels(const factor_run &r, std::size_t i, bool sieve_ahead);
 

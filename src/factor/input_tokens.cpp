@@ -82,7 +82,9 @@ void token_add(input_token &t, char c)
         t.text += c;
     if (c == '+' && sign_allowed)
         return;
-    if (is_operator(c))
+    // A sign alone in front ("-5", "-") is a malformed number, not an
+    // expression, and is refused as one.
+    if (is_operator(c) && !(c == '-' && sign_allowed))
         t.has_operator = true;
     if (c < '0' || c > '9') {
         t.well_formed = false;

@@ -5,7 +5,7 @@
 // number when it is an optional "+" and decimal digits only; leading zeros
 // are decimal. Only the significant digits count toward the size limit, and
 // a token of any length is read in memory bounded by the limit. A token
-// with an operator or a parenthesis in it (past a leading "+") is an
+// with an operator or a parenthesis in it (past a leading sign) is an
 // expression (expression.h), evaluated within the same limit.
 #pragma once
 
@@ -33,7 +33,7 @@ struct input_token {
     bool has_digit;
     bool well_formed;  // "+"? digits*, so far
     std::string text;  // its bytes, at most one past the limit
-    bool has_operator; // + - * / ^ ! # ( ) past a leading "+"
+    bool has_operator; // + - * / ^ ! # ( ) past a leading "+" or "-"
 };
 
 enum class token_verdict { number, not_a_number, too_long, bad_expression };

@@ -111,6 +111,11 @@ std::string not_a_number(const std::string &shown)
     return "brovanten-factor: " + shown + " is not a non-negative decimal integer\n";
 }
 
+std::string bad_expression(const std::string &shown, const std::string &why)
+{
+    return "brovanten-factor: " + shown + " is not a valid expression: " + why + "\n";
+}
+
 std::string usage_error(const std::string &message)
 {
     return "brovanten-factor: " + message + "\nTry 'brovanten-factor --help' for more.\n";
@@ -144,9 +149,11 @@ const cli_case cli_cases[] = {
     {"a lone minus", {"-"}, "", "", 2, not_a_number("'-'"), true},
     {"a negative number after --", {"--", "-5", "561"}, "", "561: 3 11 17\n", 2, not_a_number("'-5'"), true},
     {"letters after digits", {"561", "12x", "1105"}, "", lines_561_1105, 2, not_a_number("'12x'"), true},
-    {"two plus signs", {"561", "++7", "1105"}, "", lines_561_1105, 2, not_a_number("'++7'"), true},
+    {"two plus signs", {"561", "++7", "1105"}, "", lines_561_1105, 2,
+     bad_expression("'++7'", "a number or '(' expected, not '+', at character 2"), true},
     {"a plus sign alone", {"561", "+", "1105"}, "", lines_561_1105, 2, not_a_number("'+'"), true},
-    {"a plus sign after digits", {"561", "7+", "1105"}, "", lines_561_1105, 2, not_a_number("'7+'"), true},
+    {"a plus sign after digits", {"561", "7+", "1105"}, "", lines_561_1105, 2,
+     bad_expression("'7+'", "a number or '(' expected at the end"), true},
     {"control bytes", {"561", std::string("1\x01" "2", 3), "1105"}, "", lines_561_1105, 2, not_a_number("'1?2'"), true},
     {"hexadecimal", {"0x1F"}, "", "", 2, not_a_number("'0x1F'"), true},
     {"an exponent", {"1e3"}, "", "", 2, not_a_number("'1e3'"), true},
@@ -158,9 +165,9 @@ const cli_case cli_cases[] = {
     {"an unknown letter among known ones", {"-vx", "561"}, "", "", 2, usage_error("unknown option '-x'"), false},
     {"an unknown long option", {"--frobnicate", "561"}, "", "", 2, usage_error("unknown option '--frobnicate'"), true},
     {"letters joined", {"-vs5", "561"}, "", "561: 3 11 17\n", 0,
-     "brovanten-factor: seed 5\nbrovanten-factor: 10 bits, 3 prime factors below 100000\n", false},
+     "brovanten-factor: seed 5\nbrovanten-factor: 10 bits, below 2^64: 3 prime factors by trial division\n", false},
     {"an option after the numbers", {"561", "-v"}, "", "561: 3 11 17\n", 0,
-     "brovanten-factor: seed 1\nbrovanten-factor: 10 bits, 3 prime factors below 100000\n", false},
+     "brovanten-factor: seed 1\nbrovanten-factor: 10 bits, below 2^64: 3 prime factors by trial division\n", false},
     {"the most threads", {"-j1024", "561", "1105"}, "", lines_561_1105, 0, "", false},
     {"-- alone reads standard input", {"--"}, "561\n", "561: 3 11 17\n", 0, "", true},
     // Statuses: 2 for bad input, 1 for a part left composite, 2 for both.

@@ -191,7 +191,7 @@ TEST(factor_known, effort_and_replays)
     EXPECT_EQ(first.status, 0);
     EXPECT_EQ(first.err, again.err);
     EXPECT_NE(first.err.find("ECM to 15 digits, up to 25 curves"), std::string::npos) << first.err;
-    EXPECT_NE(first.err.find("digits found 1 divisors"), std::string::npos) << first.err;
+    EXPECT_NE(first.err.find("digits found 1 divisor"), std::string::npos) << first.err;
 }
 
 } // namespace

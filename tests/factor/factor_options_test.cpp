@@ -4,6 +4,7 @@
 // sides, and the message for each mistake.
 #include "support/harness.h"
 
+#include "factor/factor_budget.h"
 #include "factor/factor_options.h"
 #include "factor/kind.h"
 
@@ -22,17 +23,17 @@ struct options_case {
     unsigned long seed = 1;      // the caller's 1 unless --seed
     unsigned threads = 1;
     unsigned long kind_bases = default_kind_base_bound;
-    int effort = -1;
+    int effort = default_effort;
     int numbers = 0;             // arguments left for the numbers
 };
 
 const options_case cases[] = {
-    {"no options", {"561"}, options_verdict::run, "", 1, 1, default_kind_base_bound, -1, 1},
-    {"seed joined to its letter", {"-s5", "561"}, options_verdict::run, "", 5, 1, 100, -1, 1},
-    {"seed after an equals sign", {"--seed=5", "561"}, options_verdict::run, "", 5, 1, 100, -1, 1},
-    {"seed in the next argument", {"-s", "7", "561"}, options_verdict::run, "", 7, 1, 100, -1, 1},
+    {"no options", {"561"}, options_verdict::run, "", 1, 1, default_kind_base_bound, default_effort, 1},
+    {"seed joined to its letter", {"-s5", "561"}, options_verdict::run, "", 5, 1, 100, default_effort, 1},
+    {"seed after an equals sign", {"--seed=5", "561"}, options_verdict::run, "", 5, 1, 100, default_effort, 1},
+    {"seed in the next argument", {"-s", "7", "561"}, options_verdict::run, "", 7, 1, 100, default_effort, 1},
     {"the largest seed", {"--seed=18446744073709551615", "561"}, options_verdict::run, "",
-     18446744073709551615ul, 1, 100, -1, 1},
+     18446744073709551615ul, 1, 100, default_effort, 1},
     {"an empty seed", {"--seed=", "561"}, options_verdict::error, "invalid seed ''"},
     {"a seed that takes a negative number", {"-s", "-3", "561"}, options_verdict::error,
      "invalid seed '-3'"},
@@ -41,15 +42,15 @@ const options_case cases[] = {
     {"a seed without its value", {"561", "--seed"}, options_verdict::error,
      "option '--seed' needs a value"},
     {"a letter without its value", {"-s"}, options_verdict::error, "option '-s' needs a value"},
-    {"an option after the numbers", {"561", "-j", "3"}, options_verdict::run, "", 1, 3, 100, -1, 1},
-    {"every core", {"-j0"}, options_verdict::run, "", 1, 0, 100, -1, 0},
-    {"the most threads", {"--threads=1024"}, options_verdict::run, "", 1, 1024, 100, -1, 0},
+    {"an option after the numbers", {"561", "-j", "3"}, options_verdict::run, "", 1, 3, 100, default_effort, 1},
+    {"every core", {"-j0"}, options_verdict::run, "", 1, 0, 100, default_effort, 0},
+    {"the most threads", {"--threads=1024"}, options_verdict::run, "", 1, 1024, 100, default_effort, 0},
     {"threads that are no number", {"-j", "x", "561"}, options_verdict::error,
      "invalid number of threads 'x' (0 to 1024)"},
     {"too many threads", {"--threads=1025", "561"}, options_verdict::error,
      "invalid number of threads '1025' (0 to 1024)"},
-    {"the smallest bound of bases", {"--bases=3"}, options_verdict::run, "", 1, 1, 3, -1, 0},
-    {"the largest bound of bases", {"--bases=100000"}, options_verdict::run, "", 1, 1, 100000, -1, 0},
+    {"the smallest bound of bases", {"--bases=3"}, options_verdict::run, "", 1, 1, 3, default_effort, 0},
+    {"the largest bound of bases", {"--bases=100000"}, options_verdict::run, "", 1, 1, 100000, default_effort, 0},
     {"a bound of bases too small", {"--bases=2", "561"}, options_verdict::error,
      "invalid bound of bases '2' (3 to 100000)"},
     {"a bound of bases too large", {"--bases=100001", "561"}, options_verdict::error,

@@ -89,7 +89,7 @@ TEST(factor_steps, p_minus_1_and_p_plus_1_find_what_is_smooth)
     for (unsigned long seed = 1; seed <= 3; ++seed) {
         cli_result r = run_factor({"-v", "-s", std::to_string(seed), pm1_n});
         EXPECT_EQ(r.out, factor_line(pm1_n, {smooth_p_minus_1, large_q}));
-        EXPECT_NE(r.err.find("(265 bits): Pollard p-1\n  part 1 of 1 (265 bits): p-1 found 1 divisors"),
+        EXPECT_NE(r.err.find("(265 bits): Pollard p-1\n  part 1 of 1 (265 bits): p-1 found 1 divisor"),
                   std::string::npos)
             << r.err;
     }

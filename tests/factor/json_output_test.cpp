@@ -27,7 +27,7 @@ const std::string semiprime = "332306998946229619626601867938758453";
 
 TEST(json_output, every_kind_of_line)
 {
-    std::string too_long(20001, '7');
+    std::string too_long(1000001, '7');
     cli_result r = run_factor({"--json", "--effort=0", "--seed=7", "1024", "12x", "1", semiprime,
                                "18446744073709551617", too_long});
     EXPECT_EQ(r.status, 2);
@@ -59,8 +59,8 @@ TEST(json_output, every_kind_of_line)
     EXPECT_EQ(lines[4]["factors"], json::parse(R"([{"prime":"274177","exponent":1,"proven":true},
         {"prime":"67280421310721","exponent":1,"proven":true}])"));
 
-    EXPECT_EQ(lines[5]["error"], "more than 20000 digits");
-    EXPECT_EQ(lines[5]["length"], 20001);
+    EXPECT_EQ(lines[5]["error"], "more than 1000000 digits");
+    EXPECT_EQ(lines[5]["length"], 1000001);
     EXPECT_EQ(lines[5]["input"], std::string(40, '7'));
 }
 

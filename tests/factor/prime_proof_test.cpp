@@ -80,7 +80,7 @@ TEST(prime_proof, a_failed_proof_leaves_brackets)
 {
     factor_worker w;
     factor_worker_init(w);
-    job_settings settings{1, false, false, 100, 1, nullptr, default_budget, nothing_above_a_word};
+    job_settings settings{1, false, false, 100, 1, nullptr, default_budget, nothing_above_a_word, 0};
     progress_view view;
     progress_start(view, nullptr, false, false);
     number_job job;

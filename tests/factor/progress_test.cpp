@@ -33,8 +33,12 @@ TEST(progress, progress_line_only_on_a_terminal)
     cli_result shown = run_factor({n.str()}, "", true);
     EXPECT_EQ(shown.out, quiet.out);
     std::string start = "\rbrovanten-factor: part 1 of 1 (" +
-                        std::to_string(mpz_sizeinbase(n, 2)) + " bits), strong base 2 test 1";
+                        std::to_string(mpz_sizeinbase(n, 2)) + " bits), ";
     EXPECT_TRUE(starts_with(shown.err, start)) << shown.err;
+    // A part above 700 bits gets the curves of 15 digits by default, and
+    // the line counts them against the level's 25.
+    EXPECT_NE(shown.err.find("ECM 15 digits, curve "), std::string::npos) << shown.err;
+    EXPECT_NE(shown.err.find(" of 25"), std::string::npos) << shown.err;
     EXPECT_EQ(shown.err.substr(shown.err.size() - 4), "\r\033[K");
 }
 
@@ -55,25 +59,49 @@ TEST(progress, verbose_counts)
     EXPECT_EQ(r.out, factor_line(n, primes));
 }
 
-// Below 2^64 the word-size path does it all at once: no test, no rho.
+// Below 2^64 the word-size path does it all at once, and -v names the
+// methods that found the primes, in one line.
 TEST(progress, word_size_numbers_at_once)
 {
-    cli_result r = run_factor({"-v", "-s", "4", "9223372116311670949"});
-    EXPECT_EQ(r.out, "9223372116311670949: 2147483659 4294967311\n");
-    EXPECT_EQ(r.err, "brovanten-factor: seed 4\nbrovanten-factor: 64 bits, 0 prime factors below 100000\n");
+    const struct {
+        const char *n, *out, *said;
+    } rows[] = {
+        // Two primes of 32 bits: beyond trial division, split by rho.
+        {"9223372116311670949", "9223372116311670949: 2147483659 4294967311\n",
+         "64 bits, below 2^64: 2 prime factors by rho and strong tests"},
+        // 2^63: one prime factor, 63 times.
+        {"9223372036854775808", nullptr, "64 bits, below 2^64: 63 prime factors by trial division"},
+        // The largest prime below 2^64: one prime factor, proven by the tests.
+        {"18446744073709551557", "18446744073709551557: 18446744073709551557\n",
+         "64 bits, below 2^64: 1 prime factor by strong tests"},
+        // The square of the largest prime below 2^32.
+        {"18446744030759878681", "18446744030759878681: 4294967291 4294967291\n",
+         "64 bits, below 2^64: 2 prime factors by a square root and strong tests"},
+    };
+    for (const auto &r : rows) {
+        cli_result got = run_factor({"-v", "-s", "4", r.n});
+        if (r.out != nullptr) {
+            EXPECT_EQ(got.out, r.out);
+        }
+        EXPECT_EQ(got.err, std::string("brovanten-factor: seed 4\nbrovanten-factor: ") + r.said +
+                               "\n");
+    }
 }
 
-// On a terminal the progress line starts at 1024 bits.
-TEST(progress, progress_line_from_1024_bits)
+// On a terminal the progress line shows once a number has worked past
+// the threshold (a second by default), whatever its size; a number done
+// before it leaves standard error clean.
+TEST(progress, progress_line_after_the_threshold)
 {
-    std::string p1023 = prime_above(1022), p1024 = prime_above(1023);
-    cli_result below = run_factor({p1023}, "", true);
-    EXPECT_EQ(below.out, p1023 + ": " + p1023 + "\n");
-    EXPECT_EQ(below.err, "");
-    cli_result at = run_factor({p1024}, "", true);
-    EXPECT_EQ(at.out, p1024 + ": " + p1024 + "\n");
-    EXPECT_TRUE(starts_with(at.err, "\rbrovanten-factor: part 1 of 1 (1024 bits), strong base 2 test 1"))
-        << at.err;
+    std::string p1024 = prime_above(1023), p200 = prime_above(199);
+    cli_result quick = run_factor({p1024}, "", true, 1, 1.0);
+    EXPECT_EQ(quick.out, p1024 + ": " + p1024 + "\n");
+    EXPECT_EQ(quick.err, "");
+    cli_result at_once = run_factor({p200}, "", true, 1, 0);
+    EXPECT_EQ(at_once.out, p200 + ": " + p200 + "\n");
+    EXPECT_TRUE(starts_with(at_once.err, "\rbrovanten-factor: part 1 of 1 (200 bits), "))
+        << at_once.err;
+    EXPECT_EQ(at_once.err.substr(at_once.err.size() - 4), "\r\033[K");
 }
 
 } // namespace

@@ -49,7 +49,7 @@ TEST(sieve_method, output_and_steps_do_not_depend_on_threads)
     EXPECT_EQ(one.out, expected_lines());
     EXPECT_EQ(one.status, 0);
     EXPECT_NE(one.err.find("quadratic sieve\n"), std::string::npos) << one.err;
-    EXPECT_NE(one.err.find("sieve found 1 divisors\n"), std::string::npos) << one.err;
+    EXPECT_NE(one.err.find("sieve found 1 divisor\n"), std::string::npos) << one.err;
     for (const char *threads : {"-j2", "-j4"}) {
         cli_result many = run_factor({"-v", threads, fifty_1, fifty_2});
         EXPECT_EQ(many.out, one.out) << threads;

@@ -23,7 +23,7 @@ std::string memstream_text(char *buffer, std::size_t size)
 } // namespace
 
 cli_result run_factor(const std::vector<std::string> &args, const std::string &input,
-                      bool err_is_terminal, unsigned long seed)
+                      bool err_is_terminal, unsigned long seed, double progress_after)
 {
     std::vector<std::string> owned = {"brovanten-factor"};
     owned.insert(owned.end(), args.begin(), args.end());
@@ -40,7 +40,7 @@ cli_result run_factor(const std::vector<std::string> &args, const std::string &i
     std::FILE *out = open_memstream(&out_buffer, &out_size);
     std::FILE *err = open_memstream(&err_buffer, &err_size);
     int status = factor_main(static_cast<int>(owned.size()), argv.data(),
-                             {in, out, err, err_is_terminal}, seed);
+                             {in, out, err, err_is_terminal, progress_after}, seed);
     std::fclose(in);
     std::fclose(out);
     std::fclose(err);

@@ -30,9 +30,12 @@ struct cli_result {
 };
 
 // factor_main with these arguments, standard input holding input, and the
-// given seed unless the arguments set one.
+// given seed unless the arguments set one. On a terminal the progress line
+// shows after progress_after seconds of work on a number: at once unless
+// told.
 cli_result run_factor(const std::vector<std::string> &args, const std::string &input = "",
-                      bool err_is_terminal = false, unsigned long seed = 1);
+                      bool err_is_terminal = false, unsigned long seed = 1,
+                      double progress_after = 0);
 
 // Another program, found on PATH, with these arguments (argv[0] first) and
 // standard input holding input; status is its exit status, or -1 if it
