@@ -4,6 +4,7 @@
 #include "factor/factor_line.h"
 #include "factor/json_output.h"
 #include "factor/trial_division.h"
+#include "factor/word_prime.h"
 #include "report/number_text.h"
 
 #include <chrono>
@@ -74,6 +75,20 @@ bool prove_parts(number_job &job, std::vector<factor_part> &parts, const mpz_t n
     return all_proven;
 }
 
+// A stop leaves the parts found last untested. Below 2^64 a test takes
+// microseconds and is a proof, so those are settled; larger ones stay
+// untested. Returns whether every part is prime after all.
+bool settle_word_parts(std::vector<factor_part> &parts)
+{
+    bool all_prime = true;
+    for (auto &p : parts) {
+        if (p.state == part_state::unknown && mpz_fits_ulong_p(p.value))
+            p.state = word_is_prime(mpz_get_ui(p.value)) ? part_state::prime : part_state::unsplit;
+        all_prime = all_prime && p.state == part_state::prime;
+    }
+    return all_prime;
+}
+
 } // namespace
 
 void run_number_job(number_job &job, factor_worker &w, const job_settings &settings,
@@ -108,6 +123,8 @@ void run_number_job(number_job &job, factor_worker &w, const job_settings &setti
                         : factorize(w.work, w.n, settings.seed, settings.budget, observer);
     progress_number_done(view);
     job.interrupted = !complete && w.work.stop.load();
+    if (job.interrupted)
+        complete = settle_word_parts(w.work.parts);
     bool proved = settings.prove != nullptr && !job.interrupted;
     if (proved && !prove_parts(job, w.work.parts, w.n, settings.prove, view))
         complete = false;

@@ -64,6 +64,24 @@ TEST(json_output, every_kind_of_line)
     EXPECT_EQ(lines[5]["input"], std::string(40, '7'));
 }
 
+// --trial: the cofactor left untested is neither a prime nor a composite
+// part, and the bound is given (factor(561, 11) = [3; 187]).
+TEST(json_output, untested_parts_after_trial_division)
+{
+    cli_result r = run_factor({"--json", "--trial=11", "561", "385"});
+    std::vector<json> lines = objects(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    EXPECT_EQ(lines[0]["factors"], json::parse(R"([{"prime":"3","exponent":1,"proven":true}])"));
+    EXPECT_EQ(lines[0]["untested_parts"], json::parse(R"([{"value":"187","exponent":1}])"));
+    EXPECT_EQ(lines[0]["composite_parts"], json::array());
+    EXPECT_EQ(lines[0]["complete"], false);
+    EXPECT_EQ(lines[0]["trial_bound"], 11);
+    // 385 = 5 7 11: 11 is left, below 11^2, so prime; nothing untested.
+    EXPECT_EQ(lines[1]["complete"], true);
+    EXPECT_FALSE(lines[1].contains("untested_parts"));
+    EXPECT_EQ(r.status, 1);
+}
+
 // Above 64 bits a prime is proven with --prove only.
 TEST(json_output, probable_primes_above_64_bits)
 {
