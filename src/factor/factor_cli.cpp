@@ -53,7 +53,10 @@ std::string usage_text()
            " digits;\n"
            "                     0 for none of them; default " +
            effort +
-           "\n"
+           ". Parts above " + std::to_string(default_large_part_bits) +
+           " bits get\n"
+           "                     the curves of " +
+           std::to_string(default_large_part_fewer_digits) + " digits fewer\n"
            "      --trial=B      trial division by the primes below B and nothing\n"
            "                     else (" +
            std::to_string(min_trial_bound) + " to " + std::to_string(max_trial_bound) +

@@ -194,6 +194,39 @@ TEST(factor_known, effort_and_replays)
     EXPECT_NE(first.err.find("digits found 1 divisor"), std::string::npos) << first.err;
 }
 
+
+// The default is the effort level 25, given or not: the same steps and the
+// same line. A part above 700 bits gets the curves of 15 digits at that
+// level, which find the four primes of 33 to 38 bits of a 2174-bit number
+// (chosen by PARI/GP with p - 1 = 2q and p + 1 without a small largest
+// prime, so that p - 1 and p + 1 miss them); at --effort=20 such a part
+// gets no general method and stays whole.
+TEST(factor_known, the_default_is_effort_25)
+{
+    const std::vector<std::string> primes = {"8589935723", "34359742667", "137438973767", "274877910107",
+        "1232795946934166233090014522120283201616062266148204194340909783459650"
+        "2357051044804839020313843884835696685013169058997914932082805820816457"
+        "7820405526917583925746449917987808577538290978964432170089941552673597"
+        "5962707222696022787329171680234469458407233491739350750161853316341077"
+        "4637530749340972566196588715329869609706246345781316675782993123953314"
+        "2224602974159537527692150215884050217873192819949585636584190153517602"
+        "7750295928892179576936565567157654313403596161923434627945717228895458"
+        "2873127488506194512398016623662966154963818740325247011248164915975778"
+        "0464689000051897603296198291596024297927298015824357"};
+    const std::string n = product(primes);
+    cli_result by_default = run_factor({"-v", "--seed", "3", n});
+    cli_result given = run_factor({"-v", "--seed", "3", "--effort=25", n});
+    EXPECT_EQ(by_default.out, factor_line(n, primes));
+    EXPECT_EQ(by_default.status, 0);
+    EXPECT_EQ(given.out, by_default.out);
+    EXPECT_EQ(given.err, by_default.err);
+    EXPECT_NE(by_default.err.find("(2174 bits): ECM at 15 digits found 1 divisor"), std::string::npos)
+        << by_default.err;
+    cli_result lower = run_factor({"--seed", "3", "--effort=20", n});
+    EXPECT_EQ(lower.out, n + ": [" + n + "]\n");
+    EXPECT_EQ(lower.status, 1);
+}
+
 } // namespace
 
 namespace {
