@@ -128,7 +128,7 @@ bool print_job(command &c, const number_job &job)
 
 int usage_error(const factor_io &io, const std::string &message)
 {
-    std::fprintf(io.err, "brovanten-factor: %s\nTry 'brovanten-factor --help' for more.\n",
+    std::fprintf(io.err, "brovanten-factor: %s\nTry 'brovanten-factor --help' for more information.\n",
                  message.c_str());
     return status_trouble;
 }

@@ -43,39 +43,57 @@ bool parse_decimal(const char *text, unsigned long &value)
     return errno == 0;
 }
 
+// The long option that argument ("--name" or "--name=value") names, in
+// full: the one of that name, or the only one it is a prefix of; nullptr
+// when there is none, and then matches says how many it is a prefix of.
+const option *named_option(const char *argument, int &matches, std::string &possibilities)
+{
+    const char *name = argument + 2;
+    std::size_t length = std::strcspn(name, "=");
+    const option *found = nullptr;
+    matches = 0;
+    for (const option *o = long_options; o->name != nullptr; ++o) {
+        if (std::strncmp(o->name, name, length) != 0)
+            continue;
+        if (std::strlen(o->name) == length) {
+            matches = 1;
+            return o;
+        }
+        ++matches;
+        found = o;
+        possibilities += std::string(" '--") + o->name + "'";
+    }
+    return matches == 1 ? found : nullptr;
+}
+
 // What was wrong with a long option that getopt_long refused, in coreutils'
 // words: getopt tells an unknown option, an ambiguous prefix and a value
 // given to an option that takes none apart only in its own messages, so the
 // argument is looked at again here.
 std::string long_option_mistake(const char *argument)
 {
-    const char *name = argument + 2;
-    std::size_t length = std::strcspn(name, "=");
-    const option *exact = nullptr;
-    std::string possibilities;
     int matches = 0;
-    for (const option *o = long_options; o->name != nullptr; ++o) {
-        if (std::strncmp(o->name, name, length) != 0)
-            continue;
-        if (std::strlen(o->name) == length)
-            exact = o;
-        ++matches;
-        possibilities += std::string(" '--") + o->name + "'";
-    }
-    if (exact == nullptr && matches == 1) {
-        for (const option *o = long_options; o->name != nullptr; ++o)
-            if (std::strncmp(o->name, name, length) == 0)
-                exact = o;
-    }
-    if (exact != nullptr) {
-        if (name[length] == '=' && exact->has_arg == no_argument)
-            return std::string("option '--") + exact->name + "' doesn't allow an argument";
-        return std::string("unknown option '") + argument + "'";
-    }
-    if (matches > 1)
+    std::string possibilities;
+    const option *o = named_option(argument, matches, possibilities);
+    if (o != nullptr && o->has_arg == no_argument && std::strchr(argument, '=') != nullptr)
+        return std::string("option '--") + o->name + "' doesn't allow an argument";
+    if (o == nullptr && matches > 1)
         return std::string("option '") + argument + "' is ambiguous; possibilities:" +
                possibilities;
-    return std::string("unknown option '") + argument + "'";
+    return std::string("unrecognized option '") + argument + "'";
+}
+
+// An option given without the value it needs, in coreutils' words.
+std::string missing_value(const char *argument, int letter)
+{
+    int matches = 0;
+    std::string possibilities;
+    const option *o = std::strncmp(argument, "--", 2) == 0
+                          ? named_option(argument, matches, possibilities)
+                          : nullptr;
+    if (o != nullptr)
+        return std::string("option '--") + o->name + "' requires an argument";
+    return std::string("option requires an argument -- '") + static_cast<char>(letter) + "'";
 }
 
 } // namespace
@@ -170,7 +188,7 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
             }
             break;
         case ':':
-            message = std::string("option '") + argv[optind - 1] + "' needs a value";
+            message = missing_value(argv[optind - 1], optopt);
             return options_verdict::error;
         default: {
             // A long option: getopt has stepped over its argument. A short
@@ -180,7 +198,7 @@ options_verdict parse_factor_options(factor_options &options, int argc, char **a
             if (long_one)
                 message = long_option_mistake(argument);
             else
-                message = std::string("unknown option '-") + static_cast<char>(optopt) + "'";
+                message = std::string("invalid option -- '") + static_cast<char>(optopt) + "'";
             return options_verdict::error;
         }
         }

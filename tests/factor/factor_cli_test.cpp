@@ -118,7 +118,7 @@ std::string bad_expression(const std::string &shown, const std::string &why)
 
 std::string usage_error(const std::string &message)
 {
-    return "brovanten-factor: " + message + "\nTry 'brovanten-factor --help' for more.\n";
+    return "brovanten-factor: " + message + "\nTry 'brovanten-factor --help' for more information.\n";
 }
 
 // Two 60-bit primes: beyond every test, and beyond rho's budget.
@@ -161,9 +161,21 @@ const cli_case cli_cases[] = {
     {"2^128 - 1", {"340282366920938463463374607431768211455"}, "",
      "340282366920938463463374607431768211455: 3 5 17 257 641 65537 274177 6700417 67280421310721\n", 0, "", true},
     // Options.
-    {"a negative number is an unknown option", {"-5"}, "", "", 2, usage_error("unknown option '-5'"), true},
-    {"an unknown letter among known ones", {"-vx", "561"}, "", "", 2, usage_error("unknown option '-x'"), false},
-    {"an unknown long option", {"--frobnicate", "561"}, "", "", 2, usage_error("unknown option '--frobnicate'"), true},
+    // Option mistakes in coreutils' words (as glibc's getopt_long says them).
+    {"a negative number is an unknown option", {"-5"}, "", "", 2, usage_error("invalid option -- '5'"), true},
+    {"an unknown letter among known ones", {"-vx", "561"}, "", "", 2, usage_error("invalid option -- 'x'"), false},
+    {"an unknown long option", {"--frobnicate", "561"}, "", "", 2, usage_error("unrecognized option '--frobnicate'"), true},
+    {"an unknown long option with a value", {"--frob=1", "561"}, "", "", 2, usage_error("unrecognized option '--frob=1'"), true},
+    {"a value to --kind", {"--kind=yes", "561"}, "", "", 2, usage_error("option '--kind' doesn't allow an argument"), false},
+    {"a value to --json", {"--json=1", "561"}, "", "", 2, usage_error("option '--json' doesn't allow an argument"), false},
+    {"a value to --help", {"--help=x"}, "", "", 2, usage_error("option '--help' doesn't allow an argument"), true},
+    {"a value to a shortened option", {"--vers=3"}, "", "", 2, usage_error("option '--version' doesn't allow an argument"), false},
+    {"an ambiguous prefix", {"--ver", "561"}, "", "", 2,
+     usage_error("option '--ver' is ambiguous; possibilities: '--verbose' '--version'"), false},
+    {"an ambiguous prefix with a value", {"--t=2", "561"}, "", "", 2,
+     usage_error("option '--t=2' is ambiguous; possibilities: '--threads' '--trial'"), false},
+    {"a shortened option without its value", {"561", "--se"}, "", "", 2, usage_error("option '--seed' requires an argument"), false},
+    {"a letter without its value", {"561", "-vs"}, "", "", 2, usage_error("option requires an argument -- 's'"), false},
     {"letters joined", {"-vs5", "561"}, "", "561: 3 11 17\n", 0,
      "brovanten-factor: seed 5\nbrovanten-factor: 10 bits, below 2^64: 3 prime factors by trial division\n", false},
     {"an option after the numbers", {"561", "-v"}, "", "561: 3 11 17\n", 0,
