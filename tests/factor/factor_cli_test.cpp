@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -236,6 +238,33 @@ INSTANTIATE_TEST_SUITE_P(factor, as_coreutils_factor, ::testing::ValuesIn(rows_a
 
 
 
+
+// The help's option table: every description starts in the same column,
+// on the option's line and on the lines that go on with it, and no line
+// passes 79 columns.
+TEST(factor, help_columns)
+{
+    cli_result r = run_factor({"--help"});
+    std::istringstream lines(r.out);
+    int options = 0;
+    bool in_table = false;
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_LE(line.size(), 79u) << line;
+        std::size_t first = line.find_first_not_of(' ');
+        if (first != std::string::npos && first <= 6 && line[first] == '-') {
+            in_table = true;
+            ++options;
+            std::size_t gap = line.find("  ", first);
+            ASSERT_NE(gap, std::string::npos) << line;
+            EXPECT_EQ(line.find_first_not_of(' ', gap), 21u) << line;
+        } else if (in_table && starts_with(line, " ")) {
+            EXPECT_EQ(line.find_first_not_of(' '), 21u) << line;
+        } else {
+            in_table = false;
+        }
+    }
+    EXPECT_GE(options, 10) << r.out;
+}
 
 TEST(factor, options)
 {

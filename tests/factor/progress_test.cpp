@@ -18,6 +18,10 @@ TEST(progress, primes_below_2_64_are_said_prime)
     EXPECT_EQ(above.out, "55340232221128654887: 3 18446744073709551629\n");
     EXPECT_NE(above.err.find("  part 2 of 2 (65 bits) is a probable prime\n"), std::string::npos)
         << above.err;
+    // One prime factor in the singular.
+    EXPECT_NE(above.err.find("brovanten-factor: 66 bits, 1 prime factor below 100000\n"),
+              std::string::npos)
+        << above.err;
 }
 
 // On a terminal a long number gets a progress line, cleared before the
