@@ -22,6 +22,7 @@ struct evaluator {
     int slots_made;
     std::string why;
     std::string digits;
+    int depth; // parentheses and minus signs open around the character at hand
 };
 
 // "at character 3", or "at the end" past the last one.
@@ -128,6 +129,16 @@ double log2_of(const mpz_t x)
 bool expression(evaluator &e, int k);
 bool signed_term(evaluator &e, int k);
 
+// One more parenthesis or minus sign open: each costs a few frames of the
+// stack, so their depth is bounded.
+bool open_one(evaluator &e)
+{
+    if (++e.depth <= max_nesting)
+        return true;
+    return fail(e, "nested too deeply: more than " + std::to_string(max_nesting) +
+                       " parentheses and signs open " + where(e, e.at));
+}
+
 bool primary(evaluator &e, int k)
 {
     char c = peek(e);
@@ -139,12 +150,15 @@ bool primary(evaluator &e, int k)
         return within_limits(e, k, e.at - 1);
     }
     if (c == '(') {
+        if (!open_one(e))
+            return false;
         ++e.at;
         if (!expression(e, k))
             return false;
         if (peek(e) != ')')
             return syntax_error(e, "')' expected");
         ++e.at;
+        --e.depth;
         return true;
     }
     if (c == '\0')
@@ -227,9 +241,12 @@ bool signed_term(evaluator &e, int k)
 {
     if (peek(e) != '-')
         return power(e, k);
+    if (!open_one(e))
+        return false;
     ++e.at;
     if (!signed_term(e, k))
         return false;
+    --e.depth;
     mpz_neg(e.slots[k], e.slots[k]);
     return true;
 }
@@ -285,7 +302,7 @@ bool expression(evaluator &e, int k)
 
 bool evaluate_expression(mpz_t value, const char *text, std::size_t length, std::string &why)
 {
-    evaluator e{text, length, 0, {}, 0, {}, {}};
+    evaluator e{text, length, 0, {}, 0, {}, {}, 0};
     slot(e, 0);
     // A plus sign in front of the whole, as in front of a number.
     if (peek(e) == '+')

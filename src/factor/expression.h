@@ -28,6 +28,9 @@ inline constexpr std::size_t max_held_bits = 4 * max_value_bits;
 // Operands waiting at once (parentheses, and operators waiting for their
 // right side); past it the expression is refused as nested too deeply.
 inline constexpr int max_waiting_operands = 64;
+// Parentheses and minus signs open at once, which the evaluation recurses
+// into; past it the expression is refused as nested too deeply.
+inline constexpr int max_nesting = 1000;
 
 // value = the expression text[0 .. length), which may be negative. False
 // with why set when it is no valid expression or cannot be evaluated

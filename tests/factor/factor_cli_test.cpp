@@ -163,6 +163,18 @@ const cli_case cli_cases[] = {
     {"2^128 - 1", {"340282366920938463463374607431768211455"}, "",
      "340282366920938463463374607431768211455: 3 5 17 257 641 65537 274177 6700417 67280421310721\n", 0, "", true},
     // Options.
+    // Expressions: the line starts with the value, as factor would print it.
+    {"an expression", {"2^128+1"}, "",
+     "340282366920938463463374607431768211457: 59649589127497217 5704689200685129054721\n", 0, "", false},
+    {"expressions on standard input", {}, "10^20-1 3*2^100+1\n(2^64+1)/274177\n",
+     "99999999999999999999: 3 3 11 41 101 271 3541 9091 27961\n"
+     "3802951800684688204490109616129: 7 37 12439951 358252591 3294678541291\n"
+     "67280421310721: 67280421310721\n", 0, "", false},
+    {"an inexact division", {"561", "7/2", "1105"}, "", lines_561_1105, 2,
+     "brovanten-factor: '7/2' is not an integer: the division at character 2 leaves a remainder\n", false},
+    {"a negative value", {"561", "2-5"}, "", "561: 3 11 17\n", 2, "brovanten-factor: '2-5' is negative\n", false},
+    {"a value too large", {"10^10^10", "561"}, "", "561: 3 11 17\n", 2,
+     "brovanten-factor: '10^10^10' is too large: a value of more than 1000000 digits at character 3\n", false},
     // Option mistakes in coreutils' words (as glibc's getopt_long says them).
     {"a negative number is an unknown option", {"-5"}, "", "", 2, usage_error("invalid option -- '5'"), true},
     {"an unknown letter among known ones", {"-vx", "561"}, "", "", 2, usage_error("invalid option -- 'x'"), false},

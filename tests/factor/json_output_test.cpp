@@ -82,6 +82,20 @@ TEST(json_output, untested_parts_after_trial_division)
     EXPECT_EQ(r.status, 1);
 }
 
+// An expression keeps its text beside its value; a number has none.
+TEST(json_output, expressions_keep_their_text)
+{
+    cli_result r = run_factor({"--json", "2^64+1", "561", "7/2"});
+    std::vector<json> lines = objects(r.out);
+    ASSERT_EQ(lines.size(), 3u) << r.out;
+    EXPECT_EQ(lines[0]["expression"], "2^64+1");
+    EXPECT_EQ(lines[0]["number"], "18446744073709551617");
+    EXPECT_FALSE(lines[1].contains("expression"));
+    EXPECT_EQ(lines[2], json::parse(R"({"input":"7/2","length":3,
+        "error":"not an integer: the division at character 2 leaves a remainder"})"));
+    EXPECT_EQ(r.status, 2);
+}
+
 // Above 64 bits a prime is proven with --prove only.
 TEST(json_output, probable_primes_above_64_bits)
 {
