@@ -43,7 +43,7 @@ struct factor_note {
     unsigned long count;
     double done;
     unsigned long of; // for test: the part's attempts in all (count: this
-                      // one's slot); for curve: the level's curves
+                      // one's place, from 1); for curve: the level's curves
 };
 
 // Called from the thread that called factorize(), never from a helper.

@@ -26,7 +26,7 @@ void attempt(factor_run &r, std::size_t i, int slot, const scheduled_attempt &a,
     const unsigned long slots =
         static_cast<unsigned long>(r.budget.strong_tests + r.budget.matrix_tests);
     note(r, factor_event::test, i, attempt_name(a), round_unit::test, a.number,
-         static_cast<unsigned long>(slot), 0, 0, slots);
+         static_cast<unsigned long>(slot) + 1, 0, 0, slots);
     if (offer)
         offer_ahead(r.pool, w.parts, i, slot, true, r.budget,
                     [&r](std::size_t k) { return next_attempt_slot(r, k); }, w.offer_order);
@@ -35,7 +35,7 @@ void attempt(factor_run &r, std::size_t i, int slot, const scheduled_attempt &a,
     // A matrix power stops with the run: it finds nothing then.
     power_progress progress = [&r, &a, i, slot, slots](double done) {
         note(r, factor_event::power, i, attempt_name(a), round_unit::test, a.number,
-             static_cast<unsigned long>(slot), done, 0, slots);
+             static_cast<unsigned long>(slot) + 1, done, 0, slots);
         return !r.w.stop.load(std::memory_order_relaxed);
     };
     run_slot(w.outcome, w.lane, m, slot, r.setup, progress);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // The real brovanten-factor binary in a shell pipeline: standard input,
 // standard output and the exit status as a script sees them.
+#include "support/factor_harness.h"
 #include "support/harness.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <csignal>
 #include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -243,6 +245,68 @@ TEST(process, a_signal_prints_the_number_at_work_as_far_as_it_got)
                 << which << "\n" << r.out;
         }
     }
+}
+
+// On a terminal a number that works past a second shows a progress line:
+// the method and how far it is (curves done of the level's) and the time
+// left. Ctrl-C clears it before the number's partial line, which is the
+// last thing on the screen. The number is that of the test above, under a
+// pseudo-terminal for both output streams.
+TEST(process, the_progress_line_is_cleared_on_ctrl_c)
+{
+    const std::string pq = "30000000000000000000000000000000000000000000000000000000000000000000000000000428"
+                           "0000000000000000000000000000000000000000000000000000000000000000000000000013769";
+    const std::string n = "36000000000000000000000000000000000000000000000000000000000000000000000000000513"
+                          "60000000000000000000000000000000000000000000000000000000000000000000000000165228";
+    int terminal = -1;
+    pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        signal(SIGINT, SIG_DFL);
+        execl(BROVANTEN_FACTOR_BINARY, "brovanten-factor", "--effort=60", n.c_str(),
+              static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    std::string seen;
+    bool sent = false;
+    auto start = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point curves_seen{};
+    pollfd ready{terminal, POLLIN, 0};
+    for (;;) {
+        auto now = std::chrono::steady_clock::now();
+        if (now - start > std::chrono::seconds(40)) {
+            kill(child, SIGKILL);
+            break;
+        }
+        if (curves_seen == std::chrono::steady_clock::time_point{} &&
+            seen.find(" digits, curve ") != std::string::npos)
+            curves_seen = now;
+        if (!sent && curves_seen != std::chrono::steady_clock::time_point{} &&
+            now - curves_seen > std::chrono::milliseconds(1500)) {
+            kill(child, SIGINT);
+            sent = true;
+        }
+        if (poll(&ready, 1, 100) != 1)
+            continue;
+        char buffer[4096];
+        ssize_t got = read(terminal, buffer, sizeof buffer);
+        if (got <= 0)
+            break; // EIO once the child is gone
+        seen.append(buffer, static_cast<std::size_t>(got));
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(terminal);
+    ASSERT_TRUE(sent) << seen.substr(0, 400);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGINT);
+    EXPECT_TRUE(starts_with(seen, "\rbrovanten-factor: part ")) << seen.substr(0, 200);
+    EXPECT_NE(seen.find(", ECM "), std::string::npos) << seen.substr(0, 2000);
+    EXPECT_NE(seen.find(" s left\033[K"), std::string::npos) << seen.substr(0, 2000);
+    // The terminal turns each line feed into CR LF.
+    std::string last = "\r\033[K" + n + ": 2 2 3 [" + pq + "]\r\n";
+    ASSERT_GE(seen.size(), last.size());
+    EXPECT_EQ(seen.substr(seen.size() - last.size()), last) << seen.substr(seen.size() - 400);
 }
 
 } // namespace
