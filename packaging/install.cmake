@@ -3,9 +3,13 @@
 include(GNUInstallDirs)
 
 set(BROVANTEN_PROGRAMS brovanten brovanten-factor)
-set(BROVANTEN_MAN_PAGES docs/brovanten.1 docs/brovanten-factor.1)
+set(BROVANTEN_MAN_PAGES docs/brovanten.1 docs/brovanten-factor.1
+  docs/brovanten-check-certificate.1)
 
 install(TARGETS ${BROVANTEN_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The checker of results.fic's certificates, a Python 3 script.
+install(PROGRAMS scripts/check-certificate DESTINATION ${CMAKE_INSTALL_BINDIR}
+  RENAME brovanten-check-certificate)
 
 # Manual pages and the changelog go in compressed, as Debian wants them;
 # -n leaves the name and time out of the gzip header, so builds repeat.
@@ -30,13 +34,15 @@ set(CPACK_PACKAGE_NAME brovanten)
 set(CPACK_PACKAGE_VENDOR "the Brovanten developers")
 set(CPACK_PACKAGE_CONTACT "Brovanten developers <brovanten@example.org>")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://brovanten.example.org/")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "splits Carmichael numbers and pseudoprimes into factors")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "factors Carmichael numbers and other pseudoprimes")
 set(CPACK_PACKAGE_DESCRIPTION_FILE ${PROJECT_SOURCE_DIR}/packaging/description)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# dpkg-shlibdeps derives the runtime dependencies (libgmp10, libstdc++6, libc6).
+# dpkg-shlibdeps derives the runtime dependencies (libgmp10, libstdc++6, libc6);
+# the certificate checker needs Python 3.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
