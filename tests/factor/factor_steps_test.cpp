@@ -162,4 +162,148 @@ TEST(factor_steps, a_stop_between_two_steps)
     EXPECT_TRUE(factorize(f.w, n, 1)) << "the flag is the caller's to clear";
 }
 
+
+// The methods of a run up to the first curve level or the sieve, which
+// stops the run there: where each bound falls needs no more than that.
+factor_observer methods_until_curves_or_sieve(std::string &steps, factor_workspace &w)
+{
+    factor_observer record = method_recorder(steps);
+    return [record, &w](const factor_note &note) {
+        record(note);
+        if (note.event == factor_event::ecm ||
+            (note.event == factor_event::method && std::string(note.method) == "quadratic sieve"))
+            w.stop = true;
+    };
+}
+
+// Parts of exactly the size where a step starts or stops, and one digit or
+// one bit past it, with the default budget (the curves off where they
+// would hide the sieve). Each is the product of two primes that no step
+// before the one shown can split (PARI/GP: nextprime; p - 1 and p + 1 of
+// each have a prime factor above 10^10 where p - 1 and p + 1 run).
+//  - The curves go, while the sieve is ahead, to a quarter of the part's
+//    digits: level 15 at 60 digits, none at 59, and then neither p - 1 nor
+//    p + 1, which go where the curves go.
+//  - The sieve takes parts of up to 85 digits.
+//  - The general methods take parts of up to 700 bits.
+//  - Rho keeps a quarter of its steps up to 100 bits, a sixteenth above,
+//    when the sieve is ahead: 2^18 of them split the 100-bit number (a
+//    33-bit prime times a 67-bit one), 2^16 would not; nor the 101-bit one,
+//    which takes the sieve.
+TEST(factor_steps, the_bounds_of_the_steps)
+{
+    const std::string p349 = prime_above(349), p350 = prime_above(350),
+                      p350b = prime_above(350, 1ul << 40);
+    const struct {
+        const char *name;
+        std::string n;
+        std::size_t digits, bits; // digits 0: they do not matter
+        bool curves;
+        std::string steps;
+    } rows[] = {
+        {"60 digits", "300000000000000000000000000024100000000000000000000000000399", 60, 198, true,
+         "Pollard-Brent rho; Pollard p-1; Williams p+1; ECM 15; "},
+        {"59 digits", "30000000000000000000000000002710000000000000000000000000057", 59, 195, true,
+         "Pollard-Brent rho; quadratic sieve; "},
+        {"85 digits",
+         "3000000000000000000000000000000000000001527100000000000000000000000000000000000008607", 85,
+         281, false, "Pollard-Brent rho; quadratic sieve; "},
+        {"86 digits",
+         "30000000000000000000000000000000000000002141000000000000000000000000000000000000011229", 86,
+         284, false, "Pollard-Brent rho; stays composite; "},
+        {"700 bits", product({p349, p350}), 0, 700, true,
+         "Pollard-Brent rho; Pollard p-1; Williams p+1; ECM 15; "},
+        {"701 bits", product({p350, p350b}), 0, 701, true, "Pollard-Brent rho; stays composite; "},
+        {"100 bits", "789804590342694026481240039529", 0, 100, true,
+         "Pollard-Brent rho; rho split; "},
+        {"101 bits", "1584977997139866489007685900743", 0, 101, true,
+         "Pollard-Brent rho; quadratic sieve; "},
+    };
+    workspace_fixture f;
+    for (const auto &row : rows) {
+        big n(row.n);
+        // mpz_sizeinbase may say one digit too many; not for these.
+        if (row.digits != 0) {
+            ASSERT_EQ(mpz_sizeinbase(n, 10), row.digits) << row.name;
+            ASSERT_EQ(row.n.size(), row.digits) << row.name;
+        }
+        ASSERT_EQ(mpz_sizeinbase(n, 2), row.bits) << row.name;
+        factor_budget b = default_budget;
+        if (!row.curves)
+            b.ecm_digits = 0;
+        std::string steps;
+        f.w.stop = false;
+        factorize(f.w, n, 1, b, methods_until_curves_or_sieve(steps, f.w));
+        EXPECT_EQ(steps, row.steps) << row.name;
+    }
+}
+
+// What a step's note counts, through the notes themselves: the small prime
+// factors with their powers, on the word-size path and above it; the
+// primes a word-size part came apart into; the exponent of a perfect
+// power. (Counts of one are left out: they say nothing of a count.)
+TEST(factor_steps, the_counts_in_the_notes)
+{
+    const struct {
+        const char *name;
+        std::string n;
+        const char *counts;
+    } rows[] = {
+        {"2^10 in a word", "1024", "small primes 10; "},
+        {"2^13 3^5 5 in a word", "9953280", "small primes 19; "},
+        // 99991^2 * 2 * 100003: a square of the last prime of trial division.
+        {"a square below the bound in a word", "1999700005400486", "small primes 3; "},
+        {"no small prime in a word", "6178246534322281", "small primes 0; "},
+        {"2^70 * 3 above a word", "3541774862152233910272", "small primes 71; "},
+        // (2147483659 * 4294967291)^3 (PARI/GP): the root is a word-size
+        // part of two primes, and the cube says its exponent.
+        {"the cube of two 32-bit primes",
+         "784637726240408056305433598555940712168825831461941507609",
+         "small primes 0; perfect power 3; word-size rho split into 2; "},
+    };
+    workspace_fixture f;
+    for (const auto &row : rows) {
+        std::string counts;
+        factor_observer record = [&counts](const factor_note &note) {
+            switch (note.event) {
+            case factor_event::small_primes:
+                counts += "small primes " + std::to_string(note.count) + "; ";
+                break;
+            case factor_event::perfect_power:
+                counts += "perfect power " + std::to_string(note.count) + "; ";
+                break;
+            case factor_event::split:
+                counts += std::string(note.method) + " split into " + std::to_string(note.count) + "; ";
+                break;
+            default:
+                break;
+            }
+        };
+        big n(row.n);
+        EXPECT_TRUE(factorize(f.w, n, 1, attempts_only(0, 0), record)) << row.name;
+        EXPECT_EQ(counts, row.counts) << row.name;
+    }
+}
+
+// The root of a perfect power keeps the attempts that the power had, as its
+// primes are the same: the square of two 100-bit primes fails its first
+// strong test (base 2) as N, and its root goes on from the second test,
+// never taking base 2 again.
+TEST(factor_steps, a_root_goes_on_from_the_attempts_of_its_power)
+{
+    std::string root = product({prime_above(99), prime_above(99, 1ul << 30)});
+    big n(product({root, root}));
+    const std::size_t n_bits = mpz_sizeinbase(n, 2);
+    std::string tests;
+    factor_observer record = [&tests, n_bits](const factor_note &note) {
+        if (note.event == factor_event::test)
+            tests += std::string(note.bits == n_bits ? "N: " : "root: ") + note.method + " " +
+                     std::to_string(note.round) + "; ";
+    };
+    workspace_fixture f;
+    EXPECT_FALSE(factorize(f.w, n, 1, attempts_only(4, 0), record));
+    EXPECT_EQ(tests, "N: strong base 2 1; root: strong 2; root: strong base 3 3; root: strong 4; ");
+    EXPECT_EQ(parts_text(f.w.parts), root + "^2? ");
+}
+
 } // namespace
