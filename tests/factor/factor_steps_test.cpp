@@ -181,15 +181,15 @@ factor_observer methods_until_curves_or_sieve(std::string &steps, factor_workspa
 // would hide the sieve). Each is the product of two primes that no step
 // before the one shown can split (PARI/GP: nextprime; p - 1 and p + 1 of
 // each have a prime factor above 10^10 where p - 1 and p + 1 run).
-//  - The curves go, while the sieve is ahead, to a quarter of the part's
-//    digits: level 15 at 60 digits, none at 59, and then neither p - 1 nor
-//    p + 1, which go where the curves go.
+//  - The curves go, while the sieve is ahead, to 28% of the part's digits:
+//    level 15 at 54 digits, none at 53, and then neither p - 1 nor p + 1,
+//    which go where the curves go.
 //  - The sieve takes parts of up to 85 digits.
 //  - The general methods take parts of up to 700 bits.
-//  - Rho keeps a quarter of its steps up to 100 bits, a sixteenth above,
-//    when the sieve is ahead: 2^18 of them split the 100-bit number (a
-//    33-bit prime times a 67-bit one), 2^16 would not; nor the 101-bit one,
-//    which takes the sieve.
+//  - Rho takes at most 2^14 steps when the sieve is ahead: they split a
+//    100-bit number with a 24-bit prime factor (about 2^12 steps), and not
+//    a 101-bit one whose smaller prime has 36 bits (about 2^18), which
+//    takes the sieve.
 TEST(factor_steps, the_bounds_of_the_steps)
 {
     const std::string p349 = prime_above(349), p350 = prime_above(350),
@@ -201,9 +201,9 @@ TEST(factor_steps, the_bounds_of_the_steps)
         bool curves;
         std::string steps;
     } rows[] = {
-        {"60 digits", "300000000000000000000000000024100000000000000000000000000399", 60, 198, true,
+        {"54 digits", "300000000000000000000000312700000000000000000000063891", 54, 178, true,
          "Pollard-Brent rho; Pollard p-1; Williams p+1; ECM 15; "},
-        {"59 digits", "30000000000000000000000000002710000000000000000000000000057", 59, 195, true,
+        {"53 digits", "30000000000000000000000109370000000000000000000028179", 53, 175, true,
          "Pollard-Brent rho; quadratic sieve; "},
         {"85 digits",
          "3000000000000000000000000000000000000001527100000000000000000000000000000000000008607", 85,
@@ -214,9 +214,9 @@ TEST(factor_steps, the_bounds_of_the_steps)
         {"700 bits", product({p349, p350}), 0, 700, true,
          "Pollard-Brent rho; Pollard p-1; Williams p+1; ECM 15; "},
         {"701 bits", product({p350, p350b}), 0, 701, true, "Pollard-Brent rho; stays composite; "},
-        {"100 bits", "789804590342694026481240039529", 0, 100, true,
+        {"100 bits", "633825980134888233977388204167", 0, 100, true,
          "Pollard-Brent rho; rho split; "},
-        {"101 bits", "1584977997139866489007685900743", 0, 101, true,
+        {"101 bits", "1267650602183584277811041409823", 0, 101, true,
          "Pollard-Brent rho; quadratic sieve; "},
     };
     workspace_fixture f;
