@@ -3,6 +3,7 @@
 // every size class: the same factors, powers, proofs and kind fields.
 #include "support/factor_harness.h"
 #include "support/harness.h"
+#include "support/json_lines.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -15,15 +16,6 @@
 namespace {
 
 using json = nlohmann::json;
-
-std::vector<json> json_objects(const std::string &out)
-{
-    std::vector<json> parsed;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);)
-        parsed.push_back(json::parse(line));
-    return parsed;
-}
 
 // PARI/GP's view of a number, as the --json objects give it: the factors
 // with their exponents and whether each is proven without --prove (below

@@ -3,6 +3,7 @@
 // with a JSON parser, for each kind of line.
 #include "support/factor_harness.h"
 #include "support/harness.h"
+#include "support/json_lines.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -13,15 +14,6 @@
 namespace {
 
 using json = nlohmann::json;
-
-std::vector<json> json_objects(const std::string &out)
-{
-    std::vector<json> parsed;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);)
-        parsed.push_back(json::parse(line));
-    return parsed;
-}
 
 const std::string semiprime = "332306998946229619626601867938758453";
 
