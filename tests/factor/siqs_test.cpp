@@ -21,6 +21,7 @@
 #include <thread>
 #include <cstdlib>
 #include <map>
+#include <numeric>
 #include <set>
 #include <string>
 
@@ -284,6 +285,9 @@ TEST(siqs_sieve, finds_every_value_smooth_over_the_base)
     ASSERT_TRUE(siqs_factor_base_build(fb, d.v, n.v, 1200));
     const std::uint32_t half = 8192;
     ASSERT_GT(fb.prime.back(), 2 * half);
+    big base_product(1ul);
+    for (std::size_t i = 1; i < fb.prime.size(); ++i)
+        mpz_mul_ui(base_product.v, base_product.v, fb.prime[i]);
     for (bool avx2 : {true, false}) {
         cpu_avx2_allow(avx2);
         siqs_sieve_setup setup;
@@ -319,6 +323,15 @@ TEST(siqs_sieve, finds_every_value_smooth_over_the_base)
                 if (g == 0)
                     continue;
                 unsigned long long u = static_cast<unsigned long long>(g < 0 ? -g : g);
+                // Smooth over the base when gcds with the base's product
+                // take all of it; only those are divided out prime by prime.
+                unsigned long long rest = u;
+                for (unsigned long long common; rest > 1 &&
+                                                (common = std::gcd(mpz_fdiv_ui(base_product.v, rest), rest)) > 1;)
+                    while (rest % common == 0)
+                        rest /= common;
+                if (rest != 1)
+                    continue;
                 unsigned long long unsieved = 1;
                 for (std::uint32_t i = 1; i < fb.prime.size() && u > 1; ++i) {
                     std::uint32_t p = fb.prime[i];
