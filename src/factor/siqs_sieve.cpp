@@ -171,14 +171,22 @@ void fill_buckets(siqs_sieve_space &space, const siqs_sieve_setup &setup)
     }
 }
 
+// The bucket of one slice of large primes for one block: its entries, and
+// their count in `count`.
+const u32 *bucket_of(const siqs_sieve_space &space, u32 slices, u32 block, u32 slice, u32 &count)
+{
+    count = space.bucket_count[block * slices + slice];
+    return space.buckets.data() + space.slice_offset[slice] +
+           static_cast<std::size_t>(block) * space.block_stride;
+}
+
 void apply_buckets(siqs_sieve_space &space, const siqs_sieve_setup &setup, u32 block)
 {
     u8 *s = space.block.data();
     const u32 slices = static_cast<u32>(setup.slices.size());
     for (u32 sl = 0; sl < slices; ++sl) {
-        const u32 *entry = space.buckets.data() + space.slice_offset[sl] +
-                           static_cast<std::size_t>(block) * space.block_stride;
-        u32 count = space.bucket_count[block * slices + sl];
+        u32 count;
+        const u32 *entry = bucket_of(space, slices, block, sl, count);
         u8 lp = setup.slices[sl].logp;
         for (u32 k = 0; k < count; ++k)
             s[entry[k] & block_mask] += lp;
@@ -220,9 +228,8 @@ void collect_hits(siqs_sieve_space &space, const siqs_sieve_setup &setup, u32 bl
     const u8 *s = space.block.data();
     const u32 slices = static_cast<u32>(setup.slices.size());
     for (u32 sl = 0; sl < slices; ++sl) {
-        const u32 *entry = space.buckets.data() + space.slice_offset[sl] +
-                           static_cast<std::size_t>(block) * space.block_stride;
-        u32 count = space.bucket_count[block * slices + sl];
+        u32 count;
+        const u32 *entry = bucket_of(space, slices, block, sl, count);
         u32 start = setup.slices[sl].start;
         for (u32 k = 0; k < count; ++k) {
             u8 mark = s[entry[k] & block_mask];

@@ -8,6 +8,7 @@
 #include "factor/factor_cli.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sstream>
 
@@ -88,6 +89,44 @@ TEST(factor, products_built_from_known_primes)
         EXPECT_EQ(r.status, 0) << c.name << r.err;
     }
 }
+
+// A part left composite keeps its power, in the line and in --json, beside
+// prime powers and alone; S is the product of two 60-bit primes
+// (576460752303423619 and 576460752303424487, PARI/GP), which nothing but
+// the general methods can split, and they are off.
+TEST(factor, composite_parts_with_their_powers)
+{
+    const std::string s = "332306998946229619626601867938758453";
+    const struct {
+        const char *name;
+        std::string n, line, factors, composite;
+    } rows[] = {
+        {"a composite square", "110427941548649453528946388410546193648497541534780102504930935078953209",
+         "[S] [S]", "[]", R"([{"value":"S","exponent":2}])"},
+        {"a prime square before a composite part", "2990762990516066576639416811448826077", "3 3 [S]",
+         R"([{"prime":"3","exponent":2,"proven":true}])", R"([{"value":"S","exponent":1}])"},
+        {"a prime square before a composite square",
+         "993851473937845081760517495694915742836477873813020922544378415710578881", "3 3 [S] [S]",
+         R"([{"prime":"3","exponent":2,"proven":true}])", R"([{"value":"S","exponent":2}])"},
+        {"a composite part alone", s, "[S]", "[]", R"([{"value":"S","exponent":1}])"},
+    };
+    auto with_s = [&s](std::string text) {
+        for (std::size_t at; (at = text.find('S')) != std::string::npos;)
+            text.replace(at, 1, s);
+        return text;
+    };
+    for (const auto &row : rows) {
+        cli_result text = run_factor({"--effort=0", row.n});
+        EXPECT_EQ(text.out, row.n + ": " + with_s(row.line) + "\n") << row.name;
+        EXPECT_EQ(text.status, 1) << row.name;
+        cli_result object = run_factor({"--effort=0", "--json", row.n});
+        nlohmann::json line = nlohmann::json::parse(object.out);
+        EXPECT_EQ(line["factors"], nlohmann::json::parse(row.factors)) << row.name;
+        EXPECT_EQ(line["composite_parts"], nlohmann::json::parse(with_s(row.composite))) << row.name;
+        EXPECT_EQ(line["complete"], false) << row.name;
+    }
+}
+
 
 
 

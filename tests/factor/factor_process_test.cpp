@@ -9,8 +9,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <csignal>
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
@@ -152,6 +152,93 @@ TEST(process, no_progress_line_off_a_terminal)
     std::string out = output_of(std::string(BROVANTEN_FACTOR_BINARY) + " " + p.str() + " 2>err");
     EXPECT_EQ(out, p.str() + ": " + p.str() + "\n");
     EXPECT_EQ(read_file("err"), "");
+}
+
+
+// Before the reader waits for more input, a number that a worker has in
+// hand is finished and printed: a 40-digit semiprime that takes the sieve
+// a moment, alone on standard input with two workers.
+TEST(process, a_number_in_a_worker_is_out_before_the_input_waits)
+{
+    const std::string n = "3326429951365771001824860308669226908717";
+    EXPECT_EQ(first_line_while_running("--seed=1", "-j2", n + "\n"),
+              n + ": 31442245108790888903 105794924626286930539\n");
+}
+
+struct terminal_run {
+    std::string terminal; // what the terminal received
+    std::string file;     // what the other stream wrote to its file
+};
+
+// Runs the binary with one of standard output and standard error on a
+// pseudo-terminal and the other in a file, standard input empty.
+terminal_run run_on_terminal(bool err_on_terminal, const std::vector<std::string> &args)
+{
+    terminal_run got;
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+        return {"<no pseudo-terminal>", ""};
+    std::string slave_name = ptsname(master);
+    pid_t child = fork();
+    if (child == 0) {
+        int slave = open(slave_name.c_str(), O_RDWR | O_NOCTTY);
+        int file = open("stream", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int none = open("/dev/null", O_RDONLY);
+        dup2(none, 0);
+        dup2(err_on_terminal ? file : slave, 1);
+        dup2(err_on_terminal ? slave : file, 2);
+        std::vector<char *> argv = {const_cast<char *>("brovanten-factor")};
+        for (const auto &a : args)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(BROVANTEN_FACTOR_BINARY, argv.data());
+        _exit(127);
+    }
+    // The terminal is read as it is written, so that the child never waits
+    // on a full one; once the child is gone, what is left is read.
+    for (bool running = true;;) {
+        pollfd ready{master, POLLIN, 0};
+        if (poll(&ready, 1, 100) == 1) {
+            char buffer[4096];
+            ssize_t n = read(master, buffer, sizeof buffer);
+            if (n <= 0 && !running)
+                break;
+            if (n > 0)
+                got.terminal.append(buffer, static_cast<std::size_t>(n));
+        } else if (!running) {
+            break;
+        }
+        if (running && waitpid(child, nullptr, WNOHANG) == child)
+            running = false;
+    }
+    close(master);
+    got.file = read_file("stream");
+    return got;
+}
+
+// Standard error decides whether the progress line is shown, not standard
+// output: a number whose curves take a few seconds, with standard error on
+// a terminal, gets something there beside its line in the file; with
+// standard output on the terminal, standard error stays empty.
+TEST(process, the_progress_line_follows_standard_error)
+{
+    scratch_dir dir;
+    big p, q, n;
+    prime_above_power_of_two(p, 1100);
+    prime_above_power_of_two(q, 1101);
+    mpz_mul(n, p, q);
+    // The default effort: the curves of 15 digits on this part above 700
+    // bits, a few seconds, past the second after which the line shows.
+    std::vector<std::string> args = {n.str()};
+    std::string line = n.str() + ": [" + n.str() + "]";
+
+    terminal_run err_on_terminal = run_on_terminal(true, args);
+    EXPECT_EQ(err_on_terminal.file, line + "\n");
+    EXPECT_NE(err_on_terminal.terminal, "");
+
+    terminal_run out_on_terminal = run_on_terminal(false, args);
+    EXPECT_EQ(out_on_terminal.file, "");
+    EXPECT_EQ(out_on_terminal.terminal, line + "\r\n"); // the terminal turns \n into \r\n
 }
 
 struct signalled_result {

@@ -162,4 +162,152 @@ TEST(factor_steps, a_stop_between_two_steps)
     EXPECT_TRUE(factorize(f.w, n, 1)) << "the flag is the caller's to clear";
 }
 
+
+// The methods of a run up to the first curve level or the sieve, which
+// stops the run there: where each bound falls needs no more than that.
+factor_observer methods_until_curves_or_sieve(std::string &steps, factor_workspace &w)
+{
+    factor_observer record = method_recorder(steps);
+    return [record, &w](const factor_note &note) {
+        record(note);
+        if (note.event == factor_event::ecm ||
+            (note.event == factor_event::method && std::string(note.method) == "quadratic sieve"))
+            w.stop = true;
+    };
+}
+
+// Parts of exactly the size where a step starts or stops, and one digit or
+// one bit past it, with the default budget (the curves off where they
+// would hide the sieve). Each is the product of two primes that no step
+// before the one shown can split (PARI/GP: nextprime; p - 1 and p + 1 of
+// each have a prime factor above 10^10 where p - 1 and p + 1 run).
+//  - The curves go, while the sieve is ahead, to 28% of the part's digits:
+//    level 15 at 54 digits, none at 53, and then neither p - 1 nor p + 1,
+//    which go where the curves go.
+//  - The sieve takes parts of up to 85 digits.
+//  - Parts above 700 bits get the curves of ten digits fewer: at effort
+//    20, level 15 at 700 bits, and at 701 bits none, so neither p - 1
+//    nor p + 1.
+//  - Rho takes at most 2^14 steps when the sieve is ahead: they split a
+//    100-bit number with a 24-bit prime factor (about 2^12 steps), and not
+//    a 101-bit one whose smaller prime has 36 bits (about 2^18), which
+//    takes the sieve.
+TEST(factor_steps, the_bounds_of_the_steps)
+{
+    const std::string p349 = prime_above(349), p350 = prime_above(350),
+                      p350b = prime_above(350, 1ul << 40);
+    const struct {
+        const char *name;
+        std::string n;
+        std::size_t digits, bits; // digits 0: they do not matter
+        int ecm_digits;
+        std::string steps;
+    } rows[] = {
+        {"54 digits", "300000000000000000000000312700000000000000000000063891", 54, 178, default_ecm_digits,
+         "Pollard-Brent rho; Pollard p-1; Williams p+1; ECM 15; "},
+        {"53 digits", "30000000000000000000000109370000000000000000000028179", 53, 175, default_ecm_digits,
+         "Pollard-Brent rho; quadratic sieve; "},
+        {"85 digits",
+         "3000000000000000000000000000000000000001527100000000000000000000000000000000000008607", 85,
+         281, 0, "Pollard-Brent rho; quadratic sieve; "},
+        {"86 digits",
+         "30000000000000000000000000000000000000002141000000000000000000000000000000000000011229", 86,
+         284, 0, "Pollard-Brent rho; stays composite; "},
+        {"700 bits", product({p349, p350}), 0, 700, 20,
+         "Pollard-Brent rho; Pollard p-1; Williams p+1; ECM 15; "},
+        {"701 bits", product({p350, p350b}), 0, 701, 20, "Pollard-Brent rho; stays composite; "},
+        {"100 bits", "633825980134888233977388204167", 0, 100, default_ecm_digits,
+         "Pollard-Brent rho; rho split; "},
+        {"101 bits", "1267650602183584277811041409823", 0, 101, default_ecm_digits,
+         "Pollard-Brent rho; quadratic sieve; "},
+    };
+    workspace_fixture f;
+    for (const auto &row : rows) {
+        big n(row.n);
+        // mpz_sizeinbase may say one digit too many; not for these.
+        if (row.digits != 0) {
+            ASSERT_EQ(mpz_sizeinbase(n, 10), row.digits) << row.name;
+            ASSERT_EQ(row.n.size(), row.digits) << row.name;
+        }
+        ASSERT_EQ(mpz_sizeinbase(n, 2), row.bits) << row.name;
+        factor_budget b = default_budget;
+        b.ecm_digits = row.ecm_digits;
+        std::string steps;
+        f.w.stop = false;
+        factorize(f.w, n, 1, b, methods_until_curves_or_sieve(steps, f.w));
+        EXPECT_EQ(steps, row.steps) << row.name;
+    }
+}
+
+// What a step's note counts, through the notes themselves: on the
+// word-size path every prime factor with its power, above it the small
+// ones; the primes a word-size part came apart into; the exponent of a
+// perfect power. (Counts of one are left out: they say nothing of a count.)
+TEST(factor_steps, the_counts_in_the_notes)
+{
+    const struct {
+        const char *name;
+        std::string n;
+        const char *counts;
+    } rows[] = {
+        {"2^10 in a word", "1024", "word 10; "},
+        {"2^13 3^5 5 in a word", "9953280", "word 19; "},
+        // 99991^2 * 2 * 100003: a square of the last prime of trial division.
+        {"a square below the bound in a word", "1999700005400486", "word 4; "},
+        {"no small prime in a word", "6178246534322281", "word 3; "},
+        {"2^70 * 3 above a word", "3541774862152233910272", "small primes 71; "},
+        // (2147483659 * 4294967291)^3 (PARI/GP): the root is a word-size
+        // part of two primes, and the cube says its exponent.
+        {"the cube of two 32-bit primes",
+         "784637726240408056305433598555940712168825831461941507609",
+         "small primes 0; perfect power 3; word-size rho split into 2; "},
+    };
+    workspace_fixture f;
+    for (const auto &row : rows) {
+        std::string counts;
+        factor_observer record = [&counts](const factor_note &note) {
+            switch (note.event) {
+            case factor_event::small_primes:
+                counts += "small primes " + std::to_string(note.count) + "; ";
+                break;
+            case factor_event::word_number:
+                counts += "word " + std::to_string(note.count) + "; ";
+                break;
+            case factor_event::perfect_power:
+                counts += "perfect power " + std::to_string(note.count) + "; ";
+                break;
+            case factor_event::split:
+                counts += std::string(note.method) + " split into " + std::to_string(note.count) + "; ";
+                break;
+            default:
+                break;
+            }
+        };
+        big n(row.n);
+        EXPECT_TRUE(factorize(f.w, n, 1, attempts_only(0, 0), record)) << row.name;
+        EXPECT_EQ(counts, row.counts) << row.name;
+    }
+}
+
+// The root of a perfect power keeps the attempts that the power had, as its
+// primes are the same: the square of two 100-bit primes fails its first
+// strong test (base 2) as N, and its root goes on from the second test,
+// never taking base 2 again.
+TEST(factor_steps, a_root_goes_on_from_the_attempts_of_its_power)
+{
+    std::string root = product({prime_above(99), prime_above(99, 1ul << 30)});
+    big n(product({root, root}));
+    const std::size_t n_bits = mpz_sizeinbase(n, 2);
+    std::string tests;
+    factor_observer record = [&tests, n_bits](const factor_note &note) {
+        if (note.event == factor_event::test)
+            tests += std::string(note.bits == n_bits ? "N: " : "root: ") + note.method + " " +
+                     std::to_string(note.round) + "; ";
+    };
+    workspace_fixture f;
+    EXPECT_FALSE(factorize(f.w, n, 1, attempts_only(4, 0), record));
+    EXPECT_EQ(tests, "N: strong base 2 1; root: strong 2; root: strong base 3 3; root: strong 4; ");
+    EXPECT_EQ(parts_text(f.w.parts), root + "^2? ");
+}
+
 } // namespace

@@ -21,6 +21,7 @@
 #include <thread>
 #include <cstdlib>
 #include <map>
+#include <numeric>
 #include <set>
 #include <string>
 
@@ -268,22 +269,17 @@ TEST(siqs_relations, cycles_of_large_primes)
     }
 }
 
-// Every x of the interval whose g(x) is smooth over the base, worked out
-// here by trial division, is among the full relations the sieve keeps:
-// wrong roots, a root not moved to the next polynomial, a hit left out of
-// a bucket or a threshold too high would each lose some. Only values with
-// much of themselves in primes the sieve skips (those below 48 and the
-// factors of A) may be missed. The base reaches past 2M, so that the
-// primes through buckets, with several hits and with at most one, all
-// count; both builds of the loops run.
-TEST(siqs_sieve, finds_every_value_smooth_over_the_base)
+void expect_every_smooth_value_found(unsigned base, std::uint32_t half)
 {
+    SCOPED_TRACE("base " + std::to_string(base) + ", M " + std::to_string(half));
     big n(quick[1].n), d, y;
     siqs_factor_base fb;
     siqs_factor_base_init(fb);
-    ASSERT_TRUE(siqs_factor_base_build(fb, d.v, n.v, 1200));
-    const std::uint32_t half = 8192;
+    ASSERT_TRUE(siqs_factor_base_build(fb, d.v, n.v, base));
     ASSERT_GT(fb.prime.back(), 2 * half);
+    big base_product(1ul);
+    for (std::size_t i = 1; i < fb.prime.size(); ++i)
+        mpz_mul_ui(base_product.v, base_product.v, fb.prime[i]);
     for (bool avx2 : {true, false}) {
         cpu_avx2_allow(avx2);
         siqs_sieve_setup setup;
@@ -319,6 +315,15 @@ TEST(siqs_sieve, finds_every_value_smooth_over_the_base)
                 if (g == 0)
                     continue;
                 unsigned long long u = static_cast<unsigned long long>(g < 0 ? -g : g);
+                // Smooth over the base when gcds with the base's product
+                // take all of it; only those are divided out prime by prime.
+                unsigned long long rest = u;
+                for (unsigned long long common; rest > 1 &&
+                                                (common = std::gcd(mpz_fdiv_ui(base_product.v, rest), rest)) > 1;)
+                    while (rest % common == 0)
+                        rest /= common;
+                if (rest != 1)
+                    continue;
                 unsigned long long unsieved = 1;
                 for (std::uint32_t i = 1; i < fb.prime.size() && u > 1; ++i) {
                     std::uint32_t p = fb.prime[i];
@@ -347,6 +352,26 @@ TEST(siqs_sieve, finds_every_value_smooth_over_the_base)
     }
     cpu_avx2_allow(true);
     siqs_factor_base_clear(fb);
+}
+
+// Every x of the interval whose g(x) is smooth over the base, worked out
+// here by trial division, is among the full relations the sieve keeps:
+// wrong roots, a root not moved to the next polynomial, a hit left out of
+// a bucket or a threshold too high would each lose some. Only values with
+// much of themselves in primes the sieve skips (those below 48 and the
+// factors of A) may be missed. The base reaches past 2M, so that the
+// primes through buckets, with several hits and with at most one, all
+// count; both builds of the loops run.
+TEST(siqs_sieve, finds_every_value_smooth_over_the_base)
+{
+    // One block, and two: a medium prime's root may then fall on the first
+    // block's last byte and must go on into the second.
+    const struct {
+        unsigned base;
+        std::uint32_t half;
+    } rows[] = {{1200, 8192}, {3500, siqs_block_size}};
+    for (const auto &row : rows)
+        expect_every_smooth_value_found(row.base, row.half);
 }
 
 // Relations with one and two large primes, on a small base where there are

@@ -95,4 +95,28 @@ TEST(split_attempts, progress_stops_a_matrix_test)
     EXPECT_TRUE(f.outcome.passed) << "a prime passes its strong test";
 }
 
+
+// N = p q with p = 1099511627803 and q = 2932031007473 (PARI/GP): N - 1 =
+// 2 t with t odd, the order of 2 modulo p is even (p = 3 mod 8) and divides
+// N - 1, and 2^(N-1) is not 1 modulo q. So 2^t is 1 modulo neither prime,
+// and only the last step of the strong test to base 2, gcd(2^(N-1) - 1, N),
+// finds p: a budget of that one test factors N.
+TEST(split_attempts, only_the_last_step_of_a_strong_test_splits)
+{
+    const std::string p = "1099511627803", q = "2932031007473";
+    big n(product({p, q}));
+    attempt_fixture f;
+    attempt_exponent_set(f.exponent, n);
+    ASSERT_EQ(f.exponent.s, 1u);
+    attempt_setup setup{&f.exponent, 1, default_budget};
+    ASSERT_TRUE(run_slot(f.outcome, f.lane, n, 1, setup));
+    ASSERT_EQ(f.outcome.found_count, 1);
+    EXPECT_EQ(big_text(f.outcome.found[0]), p);
+    EXPECT_FALSE(f.outcome.passed);
+
+    workspace_fixture w;
+    EXPECT_TRUE(factorize(w.w, n, 1, attempts_only(1, 0)));
+    EXPECT_EQ(parts_text(w.w.parts), p + "^1 " + q + "^1 ");
+}
+
 } // namespace
