@@ -523,4 +523,43 @@ TEST(siqs, a_small_base_sieves_on_when_the_first_matrix_gives_nothing)
     EXPECT_GE(found, 12);
 }
 
+// Numbers with no divisor strictly between 1 and themselves: the sieve
+// says it found none, even for 1, 2 and a prime among those its factor
+// base would hold.
+TEST(siqs, inputs_without_a_proper_divisor_fail)
+{
+    for (const char *text : {"1", "2", "101", "1000003"}) {
+        big n(text), d;
+        EXPECT_EQ(siqs_find_divisor(d.v, n.v, 1, 1), siqs_verdict::failed) << text << " gave " << d.str();
+    }
+}
+
+// Every A is the product of s different base primes usable as its factors,
+// and no A comes twice: a prime twice in A leaves B without its root
+// modulo that prime, and a repeated A repeats its relations.
+TEST(siqs_poly, every_a_has_distinct_factors_and_comes_once)
+{
+    big n(quick[2].n), d;
+    siqs_factor_base fb;
+    siqs_factor_base_init(fb);
+    ASSERT_TRUE(siqs_factor_base_build(fb, d.v, n.v, 150));
+    siqs_a_chooser chooser;
+    ASSERT_TRUE(siqs_a_chooser_init(chooser, fb, 16384, 1));
+    std::set<std::vector<std::uint32_t>> seen;
+    std::vector<std::uint32_t> factors;
+    for (int k = 0; k < 200 && siqs_choose_a(factors, chooser, fb); ++k) {
+        ASSERT_EQ(factors.size(), chooser.s);
+        for (std::size_t i = 0; i < factors.size(); ++i) {
+            EXPECT_GE(factors[i], chooser.first_usable);
+            EXPECT_LT(factors[i], fb.prime.size());
+            if (i > 0) {
+                EXPECT_LT(factors[i - 1], factors[i]) << "A number " << k;
+            }
+        }
+        EXPECT_TRUE(seen.insert(factors).second) << "A number " << k << " again";
+    }
+    EXPECT_GE(seen.size(), 100u);
+    siqs_factor_base_clear(fb);
+}
+
 } // namespace
