@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 
 namespace {
@@ -308,6 +309,63 @@ TEST(factor_steps, a_root_goes_on_from_the_attempts_of_its_power)
     EXPECT_FALSE(factorize(f.w, n, 1, attempts_only(4, 0), record));
     EXPECT_EQ(tests, "N: strong base 2 1; root: strong 2; root: strong base 3 3; root: strong 4; ");
     EXPECT_EQ(parts_text(f.w.parts), root + "^2? ");
+}
+
+// The line -v shows after the sieve, against facts of any sound run: no
+// more cycles than partial relations, more full relations and cycles than
+// base primes, at most a row per base prime and more columns than rows.
+TEST(factor_steps, the_sieve_summary_adds_up)
+{
+    big n{std::string(two_64_bit_primes)};
+    workspace_fixture f;
+    factor_budget b = default_budget;
+    b.ecm_digits = 0;
+    b.sieve_digits = 75;
+    std::string summary;
+    factorize(f.w, n, 1, b, [&summary](const factor_note &note) {
+        if (note.event == factor_event::method_summary)
+            summary = note.method;
+    });
+    unsigned long primes = 0, multiplier = 0, polynomials = 0, fulls = 0, partials = 0,
+                  cycles = 0, rows = 0, columns = 0;
+    ASSERT_EQ(std::sscanf(summary.c_str(),
+                          "sieve: %lu primes (multiplier %lu), %lu polynomials, %lu full and %lu "
+                          "partial relations, %lu cycles, matrix %lu x %lu",
+                          &primes, &multiplier, &polynomials, &fulls, &partials, &cycles, &rows,
+                          &columns),
+              8)
+        << summary;
+    EXPECT_GT(polynomials, 0u) << summary;
+    EXPECT_GT(cycles, 0u) << summary;
+    EXPECT_LE(cycles, partials) << summary;
+    EXPECT_GT(fulls + cycles, primes) << summary;
+    EXPECT_LE(rows, primes) << summary;
+    EXPECT_GT(columns, rows) << summary;
+    EXPECT_LE(columns, fulls + cycles) << summary;
+}
+
+// With the sieve ahead, rho takes out a factor of 7 digits, which needs a
+// few thousand of its steps, and leaves one of 12 digits, which would need
+// about a million, to the sieve. PARI/GP: nextprime(9*10^6) *
+// nextprime(10^25) and nextprime(3*10^11) * nextprime(10^20).
+TEST(factor_steps, rho_before_the_sieve_takes_out_small_factors_only)
+{
+    workspace_fixture f;
+    const struct {
+        const char *n, *steps;
+    } rows[] = {
+        {"90000110000000000000000117000143", "Pollard-Brent rho; rho split; "},
+        {"30000000007700000011700000003003", "Pollard-Brent rho; quadratic sieve; sieve split; "},
+    };
+    for (const auto &r : rows) {
+        factor_budget b = default_budget;
+        b.ecm_digits = 0;
+        b.pm1_b1 = b.pp1_b1 = 0;
+        big n{std::string(r.n)};
+        std::string steps;
+        factorize(f.w, n, 1, b, method_recorder(steps));
+        EXPECT_EQ(steps, r.steps) << r.n;
+    }
 }
 
 } // namespace

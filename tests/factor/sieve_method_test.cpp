@@ -7,11 +7,13 @@
 #include "support/harness.h"
 
 #include "factor/factor_steps.h"
+#include "factor/sieve_method.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <dirent.h>
 #include <set>
 #include <sys/stat.h>
@@ -133,6 +135,33 @@ TEST(sieve_method, no_file_is_written_anywhere)
         rmdir(temp);
         chmod(".", 0755);
     });
+}
+
+// The sieve borrows the threads it may run besides its own, as many as
+// are spare and no more, and gives every one back: its progress, which
+// comes while its threads run, sees the cores it left.
+TEST(sieve_method, borrows_the_threads_it_may_and_gives_them_back)
+{
+    big n("99909019379857327371192540241"), d; // 125481792591413 * 796203316166957
+    const struct {
+        unsigned max_threads;
+        int spare_while_sieving;
+    } cases[] = {{1, 4}, {2, 3}, {4, 1}, {8, 0}};
+    for (const auto &c : cases) {
+        spare_cores cores;
+        spare_cores_set(cores, 4);
+        int spare = -1;
+        method_call call{c.max_threads, &cores, 1, {}, nullptr};
+        call.progress = [&cores, &spare](unsigned long, double) {
+            std::lock_guard<std::mutex> hold(cores.lock);
+            spare = cores.count;
+        };
+        siqs_figures figures{};
+        ASSERT_TRUE(sieve_find_divisor(d.v, n.v, call, figures)) << c.max_threads;
+        EXPECT_EQ(spare, c.spare_while_sieving) << c.max_threads << " threads";
+        std::lock_guard<std::mutex> hold(cores.lock);
+        EXPECT_EQ(cores.count, 4) << c.max_threads << " threads";
+    }
 }
 
 } // namespace

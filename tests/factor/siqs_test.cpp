@@ -462,4 +462,129 @@ TEST(siqs_sieve, relation_check_refuses_a_changed_relation)
     siqs_factor_base_clear(fb);
 }
 
+// The figures of a run (those -v shows) against facts of any sound run:
+// each relation kept was a candidate; a cycle uses up partial relations, so
+// there are never more cycles than partials; the sieve waits for more full
+// relations and cycles than base primes, which the watch saw last; the
+// matrix has at most a row per base prime and a column per full relation
+// or cycle, and more columns than rows; and every A gives the same count
+// of polynomials, at least two. With the large-prime bound at the largest
+// base prime no partial relation can exist: the primes above the base are
+// all above that bound.
+TEST(siqs, figures_of_a_run_add_up)
+{
+    const semiprime &c = quick[2];
+    big n(c.n), d;
+    for (unsigned large_mult : {0u, 1u}) {
+        siqs_params p = siqs_params_for(mpz_sizeinbase(n.v, 2));
+        if (large_mult != 0)
+            p.large_mult = large_mult;
+        unsigned long calls = 0, last = 0;
+        siqs_watch watch = [&](unsigned long found, unsigned long) {
+            ++calls;
+            last = found;
+            return true;
+        };
+        siqs_figures f{};
+        ASSERT_EQ(siqs_find_divisor(d.v, n.v, 1, 1, watch, &f, &p), siqs_verdict::found);
+        EXPECT_TRUE(d.str() == c.p || d.str() == c.q) << d.str();
+        const std::string at = "large-prime multiplier " + std::to_string(p.large_mult);
+        EXPECT_GE(f.candidates, f.fulls + f.partials) << at;
+        EXPECT_LE(f.cycles, f.partials) << at;
+        EXPECT_EQ(f.fulls + f.cycles, last) << at;
+        EXPECT_GT(f.fulls + f.cycles, f.base_size) << at;
+        EXPECT_LE(f.rows, f.base_size) << at;
+        EXPECT_GT(f.columns, f.rows) << at;
+        EXPECT_LE(f.columns, f.fulls + f.cycles) << at;
+        ASSERT_GT(calls, 0u);
+        EXPECT_EQ(f.polynomials % calls, 0u) << f.polynomials << " polynomials, " << calls << " A";
+        EXPECT_GE(f.polynomials / calls, 2u) << at;
+        if (large_mult == 1) {
+            EXPECT_EQ(f.partials, 0u);
+            EXPECT_EQ(f.cycles, 0u);
+        } else {
+            EXPECT_GT(f.partials, 0u);
+        }
+    }
+}
+
+// A base of 20 primes for a 12-digit number leaves few choices of A, and
+// they run out before there are relations enough: the sieve says so, on
+// one thread as on several, and after the same polynomials.
+TEST(siqs, ends_when_its_a_values_run_out_on_any_number_of_threads)
+{
+    big n("399242879549"), d; // 465917 * 856897
+    siqs_params p = siqs_params_for(mpz_sizeinbase(n.v, 2));
+    p.fb_size = 20;
+    p.half_interval = 2048;
+    siqs_figures one{};
+    ASSERT_EQ(siqs_find_divisor(d.v, n.v, 1, 1, {}, &one, &p), siqs_verdict::failed);
+    EXPECT_GT(one.polynomials, 0u);
+    for (unsigned threads : {2u, 3u}) {
+        siqs_figures f{};
+        EXPECT_EQ(siqs_find_divisor(d.v, n.v, threads, 1, {}, &f, &p), siqs_verdict::failed)
+            << threads << " threads";
+        EXPECT_EQ(f.polynomials, one.polynomials) << threads << " threads";
+    }
+}
+
+// On a base of 30 primes a 20-digit number has few smooth values, which
+// polynomial after polynomial finds again: the first matrix often gives
+// only trivial squares, and the relations sieved after it mend that.
+TEST(siqs, a_small_base_sieves_on_when_the_first_matrix_gives_nothing)
+{
+    const semiprime &c = quick[0];
+    big n(c.n), d;
+    siqs_params p = siqs_params_for(mpz_sizeinbase(n.v, 2));
+    p.fb_size = 30;
+    p.half_interval = 2048;
+    int found = 0;
+    for (std::uint64_t seed = 1; seed <= 16; ++seed) {
+        if (siqs_find_divisor(d.v, n.v, 1, seed, {}, nullptr, &p) != siqs_verdict::found)
+            continue;
+        EXPECT_TRUE(d.str() == c.p || d.str() == c.q) << d.str();
+        ++found;
+    }
+    EXPECT_GE(found, 12);
+}
+
+// Numbers with no divisor strictly between 1 and themselves: the sieve
+// says it found none, even for 1, 2 and a prime among those its factor
+// base would hold.
+TEST(siqs, inputs_without_a_proper_divisor_fail)
+{
+    for (const char *text : {"1", "2", "101", "1000003"}) {
+        big n(text), d;
+        EXPECT_EQ(siqs_find_divisor(d.v, n.v, 1, 1), siqs_verdict::failed) << text << " gave " << d.str();
+    }
+}
+
+// Every A is the product of s different base primes usable as its factors,
+// and no A comes twice: a prime twice in A leaves B without its root
+// modulo that prime, and a repeated A repeats its relations.
+TEST(siqs_poly, every_a_has_distinct_factors_and_comes_once)
+{
+    big n(quick[2].n), d;
+    siqs_factor_base fb;
+    siqs_factor_base_init(fb);
+    ASSERT_TRUE(siqs_factor_base_build(fb, d.v, n.v, 150));
+    siqs_a_chooser chooser;
+    ASSERT_TRUE(siqs_a_chooser_init(chooser, fb, 16384, 1));
+    std::set<std::vector<std::uint32_t>> seen;
+    std::vector<std::uint32_t> factors;
+    for (int k = 0; k < 200 && siqs_choose_a(factors, chooser, fb); ++k) {
+        ASSERT_EQ(factors.size(), chooser.s);
+        for (std::size_t i = 0; i < factors.size(); ++i) {
+            EXPECT_GE(factors[i], chooser.first_usable);
+            EXPECT_LT(factors[i], fb.prime.size());
+            if (i > 0) {
+                EXPECT_LT(factors[i - 1], factors[i]) << "A number " << k;
+            }
+        }
+        EXPECT_TRUE(seen.insert(factors).second) << "A number " << k << " again";
+    }
+    EXPECT_GE(seen.size(), 100u);
+    siqs_factor_base_clear(fb);
+}
+
 } // namespace
