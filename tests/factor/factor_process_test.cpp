@@ -303,6 +303,21 @@ signalled_result signalled_run(const std::vector<std::string> &args, const std::
     return r;
 }
 
+// Ctrl-C in the sieve: a 70-digit semiprime that no step before the sieve
+// can split (p = 3 10^34 + 131 and q = 10^35 + 103, PARI/GP; p - 1, p + 1,
+// q - 1 and q + 1 each have a prime factor above 10^12) takes the sieve
+// about ten seconds; three seconds in, SIGINT ends it within a polynomial,
+// the number comes back whole in brackets, and the command ends by the
+// signal. A sieve that went on to the end would print both primes.
+TEST(process, a_signal_in_the_sieve_ends_it)
+{
+    const std::string n = "3000000000000000000000000000000016190000000000000000000000000000013493";
+    signalled_result r = signalled_run({"-j1", "561", n}, "561: 3 11 17\n", 3000, SIGINT);
+    ASSERT_TRUE(WIFSIGNALED(r.status)) << r.status << "\n" << r.out;
+    EXPECT_EQ(WTERMSIG(r.status), SIGINT);
+    EXPECT_EQ(r.out, "561: 3 11 17\n" + n + ": [" + n + "]\n");
+}
+
 // The first SIGINT or SIGTERM prints the number at work as far as it got,
 // the primes found and the rest in brackets (known composite) or
 // parentheses (not yet tested), and ends the command by the signal; the
