@@ -30,6 +30,19 @@ TEST(spare_cores, borrows_take_what_is_spare_and_no_more)
     EXPECT_EQ(count_of(c), 1);
 }
 
+// A spare core that a worker waits for is not lent: checked with the
+// waiting worker standing in the count, so no thread's timing decides it.
+TEST(spare_cores, a_borrow_leaves_the_cores_that_workers_wait_for)
+{
+    spare_cores c;
+    spare_cores_set(c, 1);
+    c.workers_waiting = 1;
+    EXPECT_EQ(cores_borrow(&c, 1), 0);
+    c.workers_waiting = 0;
+    EXPECT_EQ(cores_borrow(&c, 1), 1);
+    cores_release(&c, 1);
+}
+
 // Two workers on two cores, one of whose numbers has borrowed the second
 // core for a helper: the second worker waits for it, and once it is back no
 // borrower takes it from the waiting worker.
