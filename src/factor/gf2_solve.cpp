@@ -124,34 +124,30 @@ bool choose_subspace(u64 *winv, u64 &mask, const u64 *t, u64 last_mask)
     mask = 0;
     for (int a = 0; a < 64; ++a) {
         int c = order[a];
-        int found = -1;
-        for (int b = a; b < 64 && found < 0; ++b)
-            if (left[order[b]] >> c & 1)
-                found = b;
-        if (found >= 0) {
-            std::swap(left[order[a]], left[order[found]]);
-            std::swap(right[order[a]], right[order[found]]);
-            for (int i = 0; i < 64; ++i) {
-                if (i != c && (left[i] >> c & 1)) {
-                    left[i] ^= left[c];
-                    right[i] ^= right[c];
-                }
-            }
-            mask |= bit(static_cast<unsigned>(c));
-        } else {
+        // Brings the first row from a on with bit c set in `side` to
+        // place a, and clears bit c of `side` in every other row.
+        auto pivot = [&](const u64 *side) {
+            int found = -1;
             for (int b = a; b < 64 && found < 0; ++b)
-                if (right[order[b]] >> c & 1)
+                if (side[order[b]] >> c & 1)
                     found = b;
             if (found < 0)
                 return false;
             std::swap(left[order[a]], left[order[found]]);
             std::swap(right[order[a]], right[order[found]]);
             for (int i = 0; i < 64; ++i) {
-                if (i != c && (right[i] >> c & 1)) {
+                if (i != c && (side[i] >> c & 1)) {
                     left[i] ^= left[c];
                     right[i] ^= right[c];
                 }
             }
+            return true;
+        };
+        if (pivot(left)) {
+            mask |= bit(static_cast<unsigned>(c));
+        } else {
+            if (!pivot(right))
+                return false;
             left[c] = right[c] = 0;
         }
     }

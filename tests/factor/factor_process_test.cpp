@@ -187,12 +187,7 @@ terminal_run run_on_terminal(bool err_on_terminal, const std::vector<std::string
         dup2(none, 0);
         dup2(err_on_terminal ? file : slave, 1);
         dup2(err_on_terminal ? slave : file, 2);
-        std::vector<char *> argv = {const_cast<char *>("brovanten-factor")};
-        for (const auto &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(BROVANTEN_FACTOR_BINARY, argv.data());
-        _exit(127);
+        exec_program(BROVANTEN_FACTOR_BINARY, "brovanten-factor", args);
     }
     // The terminal is read as it is written, so that the child never waits
     // on a full one; once the child is gone, what is left is read.
@@ -268,12 +263,7 @@ signalled_result signalled_run(const std::vector<std::string> &args, const std::
         // The test's own disposition of the signals is not the command's.
         signal(SIGINT, SIG_DFL);
         signal(SIGTERM, SIG_DFL);
-        std::vector<char *> argv = {const_cast<char *>("brovanten-factor")};
-        for (const auto &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(BROVANTEN_FACTOR_BINARY, argv.data());
-        _exit(127);
+        exec_program(BROVANTEN_FACTOR_BINARY, "brovanten-factor", args);
     }
     close(from_child[1]);
     bool sent = false;

@@ -47,6 +47,17 @@ cli_result run_factor(const std::vector<std::string> &args, const std::string &i
     return {status, memstream_text(out_buffer, out_size), memstream_text(err_buffer, err_size)};
 }
 
+void exec_program(const std::string &program, const std::string &name,
+                  const std::vector<std::string> &args)
+{
+    std::vector<char *> argv = {const_cast<char *>(name.c_str())};
+    for (const auto &a : args)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(program.c_str(), argv.data());
+    _exit(127);
+}
+
 cli_result run_program(const std::vector<std::string> &argv, const std::string &input)
 {
     std::FILE *in = std::tmpfile();
@@ -60,12 +71,7 @@ cli_result run_program(const std::vector<std::string> &argv, const std::string &
         dup2(fileno(in), 0);
         dup2(fileno(out), 1);
         dup2(fileno(err), 2);
-        std::vector<char *> args;
-        for (const auto &a : argv)
-            args.push_back(const_cast<char *>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
+        exec_program(argv[0], argv[0], {argv.begin() + 1, argv.end()});
     }
     int status = -1;
     if (child > 0)

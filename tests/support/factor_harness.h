@@ -42,6 +42,11 @@ cli_result run_factor(const std::vector<std::string> &args, const std::string &i
 // could not be started or did not exit.
 cli_result run_program(const std::vector<std::string> &argv, const std::string &input);
 
+// In a forked child: replaces it with program (a path, or a name looked up
+// in PATH), argv[0] set to name, then the args; exits 127 if it cannot.
+[[noreturn]] void exec_program(const std::string &program, const std::string &name,
+                               const std::vector<std::string> &args);
+
 bool starts_with(const std::string &text, const std::string &start);
 
 // The first prime above 2^bits + offset, in decimal.
